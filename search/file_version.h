@@ -1,0 +1,18 @@
+#pragma once
+// The file version of a Windows program or library found on the disk, read from the version
+// resource of its PE image without any help from the platform.
+
+#include <string>
+
+namespace pw {
+
+// For a path whose last four characters, lower-cased, are ".exe", ".dll" or ".ocx": the file
+// version from the image's version resource (VS_FIXEDFILEINFO dwFileVersionMS and
+// dwFileVersionLS) as four decimal numbers joined by ".", such as "6.0.84.18". Every other
+// case gives "N/A": another name, a file that cannot be opened, one that is not a regular
+// file (a symbolic link is not followed), an image without a version resource and a
+// damaged image. Reads only the few ranges it needs, however large the file; never throws
+// for a problem with the file.
+std::string GetFileVersionText(const std::string& fullPath);
+
+} // namespace pw
