@@ -1,0 +1,83 @@
+#include "common/buz_timer.h"
+#include "common/format.h"
+
+#include <cstdlib>
+#include <ctime>
+#include <gtest/gtest.h>
+
+namespace pw {
+namespace {
+
+TEST(FormatSize, ChoosesTheUnitAndRoundsToTwoDecimals) {
+    EXPECT_EQ(FormatSize(0), "0 Bytes");
+    EXPECT_EQ(FormatSize(1023), "1023 Bytes");
+    EXPECT_EQ(FormatSize(1023.9), "1023 Bytes"); // truncated, not rounded
+    EXPECT_EQ(FormatSize(1024), "1.00 KB");
+    EXPECT_EQ(FormatSize(1536), "1.50 KB");
+    EXPECT_EQ(FormatSize(1048575), "1024.00 KB");
+    EXPECT_EQ(FormatSize(1048576), "1.00 MB");
+    EXPECT_EQ(FormatSize(1073741823), "1024.00 MB");
+    EXPECT_EQ(FormatSize(1073741824), "1.00 GB");
+    EXPECT_EQ(FormatSize(5368709120.0 * 1000), "5000.00 GB");
+    EXPECT_EQ(FormatSize(1024 * 2.005), "2.01 KB"); // halves round up
+}
+
+TEST(SizeKey, PadsToTwelveDigitsAndKeepsLongerSizes) {
+    EXPECT_EQ(SizeKey(1), "000000000001");
+    EXPECT_EQ(SizeKey(5368709120ULL), "005368709120");
+    EXPECT_EQ(SizeKey(1000000000000ULL), "1000000000000");
+}
+
+class LocalTimeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* tz = std::getenv("TZ");
+        m_savedTz = tz != nullptr ? tz : "";
+        m_hadTz = tz != nullptr;
+        setenv("TZ", "UTC", 1);
+        tzset();
+    }
+    void TearDown() override {
+        if (m_hadTz) {
+            setenv("TZ", m_savedTz.c_str(), 1);
+        } else {
+            unsetenv("TZ");
+        }
+        tzset();
+    }
+
+private:
+    std::string m_savedTz;
+    bool m_hadTz = false;
+};
+
+TEST_F(LocalTimeTest, DateTextUsesTheTwelveHourClockWithoutPadding) {
+    // 2006-03-07 16:05:09 UTC
+    EXPECT_EQ(DateText(1141747509), "3/7/2006 4:05:09 PM");
+    EXPECT_EQ(SortDateText(1141747509), "20060307160509");
+    // Midnight and noon are 12 AM and 12 PM.
+    EXPECT_EQ(DateText(1141689600), "3/7/2006 12:00:00 AM");
+    EXPECT_EQ(DateText(1141732800), "3/7/2006 12:00:00 PM");
+    EXPECT_EQ(DateText(1703980799), "12/30/2023 11:59:59 PM");
+}
+
+TEST(BuzTimer, ElapsedTextPadsSecondsAndMinutesOnlyBelowAnHour) {
+    EXPECT_EQ(buzTimer::formatElapsed(0), "00:00:00");
+    EXPECT_EQ(buzTimer::formatElapsed(42), "00:00:42");
+    EXPECT_EQ(buzTimer::formatElapsed(307), "00:05:07");
+    EXPECT_EQ(buzTimer::formatElapsed(3599), "00:59:59");
+    EXPECT_EQ(buzTimer::formatElapsed(3907), "1:5:07");
+    EXPECT_EQ(buzTimer::formatElapsed(36000 + 600), "10:10:00");
+    buzTimer timer;
+    EXPECT_EQ(timer.Elapsed(), "00:00:00");
+}
+
+TEST(GetExt, TakesTheTextAfterTheLastDot) {
+    EXPECT_EQ(GetExt("archive.tar.gz"), "gz");
+    EXPECT_EQ(GetExt("README"), "");
+    EXPECT_EQ(GetExt(".bashrc"), "bashrc");
+    EXPECT_EQ(GetExt("trailing."), "");
+}
+
+} // namespace
+} // namespace pw
