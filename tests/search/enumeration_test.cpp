@@ -1,0 +1,270 @@
+#include "search/enumeration.h"
+#include "support/temp_tree.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <set>
+
+namespace pw {
+namespace {
+
+using test::TempTree;
+
+struct Walk {
+    FolderCounts counts;
+    std::set<std::string> files; // full paths
+    std::vector<FileIssue> issues;
+};
+
+Walk walk(const SearchPathEntry& entry, SearchOptions options = {},
+          std::vector<std::string> excludedFolders = {}, const CancelToken* cancel = nullptr) {
+    CancelToken none;
+    ExcludedFolders excluded;
+    for (const auto& folder : excludedFolders) {
+        excluded.add(folder);
+    }
+    Walk result;
+    EnumerationContext context{options, excluded, cancel != nullptr ? *cancel : none,
+                               {},      {},       &result.issues};
+    CandidateSet set;
+    result.counts = GetFiles(entry, context, set);
+    for (const Candidate& c : set.items()) {
+        result.files.insert(set.fullPath(c));
+    }
+    return result;
+}
+
+SearchPathEntry row(const std::string& folder) {
+    SearchPathEntry entry;
+    entry.folder = folder;
+    return entry;
+}
+
+TEST(GetFiles, TakesFilesOfSubFoldersOnlyWhenAskedAndCountsFolders) {
+    TempTree tree;
+    tree.addFile("a.txt", "a");
+    tree.addFile("sub/b.txt", "b");
+    tree.addFile("sub/deeper/c.txt", "c");
+    tree.addFolder("empty");
+
+    const Walk all = walk(row(tree.root()));
+    EXPECT_EQ(all.files, (std::set<std::string>{tree.path("a.txt"), tree.path("sub/b.txt"),
+                                                tree.path("sub/deeper/c.txt")}));
+    EXPECT_EQ(all.counts.files, 3);
+    EXPECT_EQ(all.counts.folders, 3);
+
+    SearchPathEntry flat = row(tree.root() + "/"); // a trailing slash changes nothing
+    flat.subFolders = "No";
+    const Walk top = walk(flat);
+    EXPECT_EQ(top.files, std::set<std::string>{tree.path("a.txt")});
+    EXPECT_EQ(top.counts.folders, 0);
+
+    flat.subFolders = "yes"; // compared exactly
+    EXPECT_EQ(walk(flat).counts.folders, 0);
+}
+
+TEST(GetFiles, MasksMatchTheLowerCasedExtensionAnywhereInTheMaskText) {
+    TempTree tree;
+    tree.addFile("photo.JPG", "1");
+    tree.addFile("photo.jpgx", "2");
+    tree.addFile("notes.txt", "3");
+    tree.addFile("README", "4");
+    tree.addFile("archive.tar.gz", "5");
+
+    SearchPathEntry entry = row(tree.root());
+    entry.fileTypes = "Pictures(*.jpg;*.jpgx)";
+    EXPECT_EQ(walk(entry).files,
+              (std::set<std::string>{tree.path("photo.JPG"), tree.path("photo.jpgx")}));
+
+    entry.fileTypes = "Images(*.JPGX)";
+    // ".jpg" occurs inside "*.jpgx" too, so both match.
+    EXPECT_EQ(walk(entry).files.size(), 2u);
+
+    entry.fileTypes = "Archives(*.gz)";
+    EXPECT_EQ(walk(entry).files, std::set<std::string>{tree.path("archive.tar.gz")});
+
+    entry.fileTypes = "Everything(*.*)";
+    EXPECT_EQ(walk(entry).files.size(), 5u); // README too
+
+    entry.fileTypes = "Text(*.txt)";
+    EXPECT_EQ(walk(entry).files, std::set<std::string>{tree.path("notes.txt")});
+}
+
+TEST(GetFiles, SizeLimitsAreInclusiveKilobytes) {
+    TempTree tree;
+    tree.addFile("below.bin", std::string(10239, 'x'));
+    tree.addFile("exact.bin", std::string(10240, 'x'));
+    tree.addFile("above.bin", std::string(10241, 'x'));
+    tree.addFile("empty.bin", "");
+
+    SearchPathEntry entry = row(tree.root());
+    entry.minSize = "10";
+    EXPECT_EQ(walk(entry).files,
+              (std::set<std::string>{tree.path("exact.bin"), tree.path("above.bin")}));
+
+    entry.minSize = "";
+    entry.maxSize = "10";
+    EXPECT_EQ(walk(entry).files,
+              (std::set<std::string>{tree.path("below.bin"), tree.path("exact.bin")}));
+
+    entry.maxSize = "  ";
+    EXPECT_EQ(walk(entry).files.size(), 3u); // blank: no maximum; empty files never
+
+    entry.minSize = "ten"; // not numeric: no minimum
+    entry.maxSize = "";
+    EXPECT_EQ(walk(entry).files.size(), 3u);
+}
+
+TEST(GetFiles, ZeroSizeMethodTakesOnlyEmptyFilesIgnoringLimits) {
+    TempTree tree;
+    tree.addFile("a", "");
+    tree.addFile("b", "");
+    tree.addFile("c", "x");
+    SearchPathEntry entry = row(tree.root());
+    entry.minSize = "10";
+    SearchOptions options;
+    options.method = SearchMethod::ZeroSize;
+    EXPECT_EQ(walk(entry, options).files, (std::set<std::string>{tree.path("a"), tree.path("b")}));
+}
+
+TEST(ParseSizeLimits, ReportsOverflowAndTypeMismatch) {
+    EXPECT_EQ(parseSizeLimits("2097151", "").minBytes, 2097151 * 1024);
+    EXPECT_EQ(parseSizeLimits("-2097152", "").minBytes, -2097152 * 1024);
+    EXPECT_EQ(*parseSizeLimits("", "1.5").maxBytes, 2048); // halves round to even
+    EXPECT_EQ(*parseSizeLimits("", "2.5").maxBytes, 2048);
+    try {
+        parseSizeLimits("2097152", "");
+        FAIL() << "no overflow";
+    } catch (const ScanFailure& failure) {
+        EXPECT_EQ(failure.number(), 6);
+        EXPECT_STREQ(failure.what(), "Overflow");
+    }
+    EXPECT_THROW(parseSizeLimits("", "99999999999"), ScanFailure);
+    try {
+        parseSizeLimits("", "big");
+        FAIL() << "no type mismatch";
+    } catch (const ScanFailure& failure) {
+        EXPECT_EQ(failure.number(), 13);
+        EXPECT_STREQ(failure.what(), "Type mismatch");
+    }
+}
+
+TEST(GetFiles, HiddenNamesNeedTheOption) {
+    TempTree tree;
+    tree.addFile(".hidden.txt", "1");
+    tree.addFile(".cache/inside.txt", "2");
+    tree.addFile("visible.txt", "3");
+    EXPECT_EQ(walk(row(tree.root())).files, std::set<std::string>{tree.path("visible.txt")});
+    SearchOptions options;
+    options.includeHidden = true;
+    const Walk all = walk(row(tree.root()), options);
+    EXPECT_EQ(all.files.size(), 3u);
+    EXPECT_EQ(all.counts.folders, 1);
+}
+
+TEST(GetFiles, LinksAreNeverFollowedNorTaken) {
+    TempTree tree;
+    tree.addFile("real/file.txt", "data");
+    tree.addSymlink(tree.path("real/file.txt"), "link-to-file.txt");
+    tree.addSymlink(tree.path("real"), "link-to-folder");
+    tree.addSymlink(tree.root(), "real/loop");
+    tree.addSymlink(tree.path("nowhere"), "dangling");
+    const Walk w = walk(row(tree.root()));
+    EXPECT_EQ(w.files, std::set<std::string>{tree.path("real/file.txt")});
+    EXPECT_EQ(w.counts.folders, 1);
+}
+
+TEST(GetFiles, ExcludedFoldersAreEnteredAndCountedButNothingInThemIsTaken) {
+    TempTree tree;
+    tree.addFile("keep/a.txt", "a");
+    tree.addFile("skip/b.txt", "b");
+    tree.addFile("skip/inner/c.txt", "c");
+    tree.addFile("skipper/d.txt", "d"); // a longer name is another folder
+
+    const Walk w = walk(row(tree.root()), {}, {tree.path("skip")});
+    EXPECT_EQ(w.files,
+              (std::set<std::string>{tree.path("keep/a.txt"), tree.path("skipper/d.txt")}));
+    EXPECT_EQ(w.counts.folders, 3); // keep, skip, skipper; nothing inside skip
+
+    // Typed with its trailing slash, the exclusion still holds.
+    EXPECT_EQ(walk(row(tree.root()), {}, {tree.path("skip") + "/"}).files.size(), 2u);
+    // Paths are case-sensitive here.
+    EXPECT_EQ(walk(row(tree.root()), {}, {tree.path("SKIP")}).files.size(), 4u);
+    // A search path that is itself excluded gives nothing.
+    EXPECT_TRUE(walk(row(tree.path("skip")), {}, {tree.path("skip")}).files.empty());
+}
+
+TEST(GetFiles, MissingUnreadableOrFileRootsContributeNothing) {
+    TempTree tree;
+    tree.addFile("file.txt", "x");
+    const Walk missing = walk(row(tree.path("absent")));
+    EXPECT_TRUE(missing.files.empty());
+    EXPECT_EQ(missing.counts.folders, 0);
+    ASSERT_EQ(missing.issues.size(), 1u);
+    EXPECT_EQ(missing.issues[0].error, ENOENT);
+
+    const Walk notFolder = walk(row(tree.path("file.txt")));
+    EXPECT_TRUE(notFolder.files.empty());
+    ASSERT_EQ(notFolder.issues.size(), 1u);
+    EXPECT_EQ(notFolder.issues[0].error, ENOTDIR);
+}
+
+TEST(GetFiles, CancellationStopsTheWalk) {
+    TempTree tree;
+    for (int k = 0; k < 20; ++k) {
+        tree.addFile("d" + std::to_string(k) + "/f.txt", "x");
+    }
+    CancelToken cancel;
+    cancel.cancel();
+    const Walk w = walk(row(tree.root()), {}, {}, &cancel);
+    EXPECT_TRUE(w.files.empty());
+    EXPECT_EQ(w.counts.folders, 0);
+}
+
+TEST(ProtectedPaths, MatchWholeComponentsOfTheSystemTrees) {
+    EXPECT_TRUE(isProtectedPath("/usr"));
+    EXPECT_TRUE(isProtectedPath("/usr/lib/x.so"));
+    EXPECT_TRUE(isProtectedPath("/var/lib/dpkg/status"));
+    EXPECT_FALSE(isProtectedPath("/var/log/syslog"));
+    EXPECT_FALSE(isProtectedPath("/usrdata/file"));
+    EXPECT_FALSE(isProtectedPath("/home/me/usr/file"));
+    EXPECT_FALSE(isProtectedPath("/library"));
+}
+
+TEST(GetFiles, ProtectionKeepsSystemTreesOutUnlessSwitchedOff) {
+    // /etc always exists and holds regular files; the walk stays flat to stay quick.
+    SearchPathEntry entry = row("/etc");
+    entry.subFolders = "No";
+    EXPECT_TRUE(walk(entry).files.empty());
+    SearchOptions open;
+    open.protectSystem = false;
+    EXPECT_FALSE(walk(entry, open).files.empty());
+}
+
+TEST(GetFiles, PseudoFileSystemsAreNeverEntered) {
+    SearchOptions open;
+    open.protectSystem = false;
+    open.includeHidden = true;
+    SearchPathEntry entry = row("/proc");
+    entry.subFolders = "No";
+    const Walk w = walk(entry, open);
+    EXPECT_TRUE(w.files.empty());
+}
+
+TEST(FileHelpers, FileExistsAndTrimNull) {
+    TempTree tree;
+    tree.addFile("f", "x");
+    tree.addFile(".h", "x");
+    tree.addSymlink(tree.path("f"), "l");
+    EXPECT_TRUE(FileExists(tree.path("f")));
+    EXPECT_TRUE(FileExists(tree.path(".h")));
+    EXPECT_FALSE(FileExists(tree.path("l")));
+    EXPECT_FALSE(FileExists(tree.root()));
+    EXPECT_FALSE(FileExists(tree.path("none")));
+    EXPECT_EQ(TrimNull(std::string_view("ab\0cd", 5)), "ab");
+    EXPECT_EQ(TrimNull(std::string_view("\0x", 2)), "");
+    EXPECT_EQ(TrimNull("abc"), "abc");
+}
+
+} // namespace
+} // namespace pw
