@@ -1,0 +1,302 @@
+#include "search/content_compare.h"
+
+#include "search/crc_ctrl.h"
+#include "search/file_reader.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <numeric>
+#include <unordered_map>
+#include <xxhash.h>
+
+namespace pw {
+namespace {
+
+// Most files that differ do so in their first pages; later chunks grow so that large
+// equal files are compared with few system calls.
+constexpr std::size_t kFirstChunk = 16 * 1024;
+constexpr std::size_t kMaxChunk = 1024 * 1024;
+constexpr std::size_t kChunkGrowth = 8;
+// Bytes of representative chunks one call keeps; past it, new representatives keep only
+// their hash and are read again for the rare comparison that needs their bytes.
+constexpr std::size_t kBufferBudget = 16 * 1024 * 1024;
+constexpr std::size_t kLinearSearchLimit = 16;
+constexpr std::uint64_t kFuzzyBlock = 1000;
+
+void addIssue(std::vector<FileIssue>& issues, const std::string& path, const ReadError& error) {
+    issues.push_back({path, "read", error.error, error.message});
+}
+
+bool readChunk(const std::string& path, std::uint64_t size, std::uint64_t offset, char* buffer,
+               std::size_t length, ReadError& error) {
+    CandidateFile file;
+    return file.open(path, size, error) && file.readAt(offset, buffer, length, error);
+}
+
+// Splits the files of one class by the bytes of one chunk.
+class ChunkSplitter {
+public:
+    ChunkSplitter(const std::vector<std::string>& paths, std::uint64_t size,
+                  std::vector<FileIssue>& issues)
+        : m_paths(paths), m_size(size), m_issues(issues) {}
+
+    // Appends the sub-classes of two or more files to `out`. False when cancelled.
+    bool split(const std::vector<std::uint32_t>& members, std::uint64_t offset, std::size_t length,
+               const CancelToken& cancel, RunGroups& out) {
+        m_subs.clear();
+        m_byHash.clear();
+        m_buffersUsed = 0;
+        m_offset = offset;
+        m_length = length;
+        for (const std::uint32_t member : members) {
+            if (cancel.cancelled()) {
+                return false;
+            }
+            char* current = buffer(m_buffersUsed);
+            ReadError error;
+            if (!readChunk(m_paths[member], m_size, offset, current, length, error)) {
+                addIssue(m_issues, m_paths[member], error);
+                continue;
+            }
+            place(member, current);
+        }
+        for (Sub& sub : m_subs) {
+            if (sub.members.size() >= 2) {
+                out.push_back(std::move(sub.members));
+            }
+        }
+        return true;
+    }
+
+private:
+    struct Sub {
+        std::vector<std::uint32_t> members;
+        std::uint64_t hash = 0;
+        std::size_t buffer = kNoBuffer; // representative bytes, when within the budget
+    };
+    static constexpr std::size_t kNoBuffer = static_cast<std::size_t>(-1);
+
+    // Buffers are reused from chunk to chunk and grow only to the chunk length in use.
+    char* buffer(std::size_t index) {
+        if (m_buffers.size() <= index) {
+            m_buffers.resize(index + 1);
+        }
+        if (m_buffers[index].size() < m_length) {
+            m_buffers[index].resize(m_length);
+        }
+        return m_buffers[index].data();
+    }
+
+    bool sameBytes(const Sub& sub, const char* current) {
+        if (sub.buffer != kNoBuffer) {
+            return std::memcmp(m_buffers[sub.buffer].data(), current, m_length) == 0;
+        }
+        // Over the budget: read the representative's chunk again into a spare buffer.
+        char* spare = buffer(m_buffersUsed + 1);
+        ReadError error;
+        const std::uint32_t representative = sub.members.front();
+        return readChunk(m_paths[representative], m_size, m_offset, spare, m_length, error) &&
+               std::memcmp(spare, current, m_length) == 0;
+    }
+
+    void place(std::uint32_t member, char* current) {
+        const std::uint64_t hash = XXH3_64bits(current, m_length);
+        if (m_subs.size() <= kLinearSearchLimit) {
+            for (Sub& sub : m_subs) {
+                if (sub.hash == hash && sameBytes(sub, current)) {
+                    sub.members.push_back(member);
+                    return;
+                }
+            }
+        } else {
+            const auto [first, last] = m_byHash.equal_range(hash);
+            for (auto it = first; it != last; ++it) {
+                Sub& sub = m_subs[it->second];
+                if (sameBytes(sub, current)) {
+                    sub.members.push_back(member);
+                    return;
+                }
+            }
+        }
+        Sub sub;
+        sub.members.push_back(member);
+        sub.hash = hash;
+        if ((m_buffersUsed + 2) * m_length <= kBufferBudget) {
+            sub.buffer = m_buffersUsed++; // the current buffer becomes the representative's
+        }
+        m_subs.push_back(std::move(sub));
+        if (m_subs.size() == kLinearSearchLimit + 1) {
+            for (std::size_t k = 0; k < m_subs.size(); ++k) {
+                m_byHash.emplace(m_subs[k].hash, k);
+            }
+        } else if (m_subs.size() > kLinearSearchLimit + 1) {
+            m_byHash.emplace(hash, m_subs.size() - 1);
+        }
+    }
+
+    const std::vector<std::string>& m_paths;
+    std::uint64_t m_size;
+    std::vector<FileIssue>& m_issues;
+    std::vector<std::vector<char>> m_buffers;
+    std::size_t m_buffersUsed = 0;
+    std::uint64_t m_offset = 0;
+    std::size_t m_length = 0;
+    std::vector<Sub> m_subs;
+    std::unordered_multimap<std::uint64_t, std::size_t> m_byHash;
+};
+
+void sortByFirstMember(RunGroups& groups) {
+    std::sort(groups.begin(), groups.end(),
+              [](const auto& a, const auto& b) { return a.front() < b.front(); });
+}
+
+// Groups run members by a key computed once per file; groups keep first-member order.
+RunGroups groupByKey(const std::vector<std::string>& keys, const std::vector<bool>& valid) {
+    std::unordered_map<std::string, std::size_t> groupOf;
+    RunGroups groups;
+    for (std::uint32_t k = 0; k < keys.size(); ++k) {
+        if (!valid[k]) {
+            continue;
+        }
+        const auto [it, inserted] = groupOf.emplace(keys[k], groups.size());
+        if (inserted) {
+            groups.emplace_back();
+        }
+        groups[it->second].push_back(k);
+    }
+    std::erase_if(groups, [](const auto& g) { return g.size() < 2; });
+    return groups;
+}
+
+bool blockDigests(const std::string& path, std::uint64_t size, std::vector<std::uint64_t>& out,
+                  ReadError& error) {
+    constexpr std::uint64_t kBlocksPerRead = 1024;
+    const std::uint64_t blocks = size / kFuzzyBlock;
+    out.clear();
+    out.reserve(blocks);
+    CandidateFile file;
+    if (!file.open(path, size, error)) {
+        return false;
+    }
+    std::vector<char> buffer(std::min(blocks, kBlocksPerRead) * kFuzzyBlock);
+    for (std::uint64_t block = 0; block < blocks; block += kBlocksPerRead) {
+        const std::uint64_t count = std::min(kBlocksPerRead, blocks - block);
+        if (!file.readAt(block * kFuzzyBlock, buffer.data(), count * kFuzzyBlock, error)) {
+            return false;
+        }
+        for (std::uint64_t k = 0; k < count; ++k) {
+            out.push_back(XXH3_64bits(buffer.data() + k * kFuzzyBlock, kFuzzyBlock));
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<RunGroups> partitionByBytes(const std::vector<std::string>& paths, std::uint64_t size,
+                                          const CancelToken& cancel,
+                                          std::vector<FileIssue>& issues) {
+    ChunkSplitter splitter(paths, size, issues);
+    RunGroups live(1);
+    live.front().resize(paths.size());
+    std::iota(live.front().begin(), live.front().end(), 0u);
+    std::uint64_t offset = 0;
+    std::size_t chunk = kFirstChunk;
+    // A run of empty files has nothing to read, but the files must still be readable.
+    const std::size_t firstLength = static_cast<std::size_t>(std::min<std::uint64_t>(chunk, size));
+    do {
+        const std::size_t length =
+            offset == 0 ? firstLength
+                        : static_cast<std::size_t>(std::min<std::uint64_t>(chunk, size - offset));
+        RunGroups next;
+        for (const auto& members : live) {
+            if (!splitter.split(members, offset, length, cancel, next)) {
+                return std::nullopt;
+            }
+        }
+        live = std::move(next);
+        offset += length;
+        chunk = std::min(chunk * kChunkGrowth, kMaxChunk);
+    } while (offset < size && !live.empty());
+    sortByFirstMember(live);
+    return live;
+}
+
+std::optional<RunGroups> partitionByCrc(const std::vector<std::string>& paths, std::uint64_t size,
+                                        const CancelToken& cancel, std::vector<FileIssue>& issues) {
+    CrcCtrl crc;
+    std::vector<std::string> texts(paths.size());
+    std::vector<bool> valid(paths.size(), false);
+    for (std::size_t k = 0; k < paths.size(); ++k) {
+        if (cancel.cancelled()) {
+            return std::nullopt;
+        }
+        crc.setMode(6);
+        if (crc.CalculateFile(paths[k], size)) {
+            texts[k] = crc.crcText();
+            valid[k] = true;
+        } else {
+            issues.push_back({paths[k], "read", crc.lastErrno(), crc.lastError()});
+        }
+    }
+    return groupByKey(texts, valid);
+}
+
+bool fuzzyMatch(const std::vector<std::uint64_t>& a, const std::vector<std::uint64_t>& b) {
+    if (a.empty() || a.size() != b.size()) {
+        return false;
+    }
+    std::uint64_t equal = 0;
+    for (std::size_t k = 0; k < a.size(); ++k) {
+        equal += a[k] == b[k] ? 1 : 0;
+    }
+    // The percentage is kept with four decimal places (rounded half to even) before it is
+    // held against 50, as the fixed-point value it always was.
+    const double percent = 100.0 / static_cast<double>(a.size()) * static_cast<double>(equal);
+    return std::nearbyint(percent * 10000.0) >= 500000.0;
+}
+
+std::optional<RunGroups> partitionFuzzy(const std::vector<std::string>& paths, std::uint64_t size,
+                                        const CancelToken& cancel, std::vector<FileIssue>& issues) {
+    std::vector<std::vector<std::uint64_t>> digests(paths.size());
+    std::vector<bool> valid(paths.size(), false);
+    for (std::size_t k = 0; k < paths.size(); ++k) {
+        if (cancel.cancelled()) {
+            return std::nullopt;
+        }
+        ReadError error;
+        valid[k] = blockDigests(paths[k], size, digests[k], error);
+        if (!valid[k]) {
+            addIssue(issues, paths[k], error);
+        }
+    }
+    std::vector<std::uint32_t> remaining;
+    for (std::uint32_t k = 0; k < paths.size(); ++k) {
+        remaining.push_back(k);
+    }
+    RunGroups groups;
+    for (std::size_t i = 0; i < remaining.size(); ++i) {
+        const std::uint32_t first = remaining[i];
+        std::vector<std::uint32_t> group;
+        for (std::size_t j = i + 1; j < remaining.size();) {
+            if (cancel.cancelled()) {
+                return std::nullopt;
+            }
+            const std::uint32_t other = remaining[j];
+            if (valid[first] && valid[other] && fuzzyMatch(digests[first], digests[other])) {
+                group.push_back(other);
+                remaining.erase(remaining.begin() + static_cast<std::ptrdiff_t>(j));
+            } else {
+                ++j;
+            }
+        }
+        if (!group.empty()) {
+            group.insert(group.begin(), first);
+            groups.push_back(std::move(group));
+        }
+    }
+    return groups;
+}
+
+} // namespace pw

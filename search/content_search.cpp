@@ -1,0 +1,177 @@
+#include "search/content_compare.h"
+#include "search/progress_throttle.h"
+#include "search/searches.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+namespace pw {
+namespace {
+
+// One run of candidates of equal size, second listings already dropped.
+struct SizeRun {
+    std::vector<Candidate> members;
+    std::optional<RunGroups> groups; // empty until compared, or when cancelled
+    std::vector<FileIssue> issues;
+};
+
+std::vector<SizeRun> collectRuns(std::vector<Candidate>& items, std::int32_t& dropped) {
+    std::vector<SizeRun> runs;
+    std::size_t i = 0;
+    while (i < items.size()) {
+        std::size_t end = i + 1;
+        while (end < items.size() && items[end].size == items[i].size) {
+            ++end;
+        }
+        if (end - i >= 2) {
+            SizeRun run;
+            run.members.assign(items.begin() + static_cast<std::ptrdiff_t>(i),
+                               items.begin() + static_cast<std::ptrdiff_t>(end));
+            dropped += dropSecondListings(run.members);
+            if (run.members.size() >= 2) {
+                runs.push_back(std::move(run));
+            }
+        }
+        i = end;
+    }
+    // Files of a size of their own are settled without reading; their records go now.
+    items.clear();
+    items.shrink_to_fit();
+    return runs;
+}
+
+std::optional<RunGroups> compareRun(const CandidateSet& set, const SizeRun& run,
+                                    const SearchOptions& options, const CancelToken& cancel,
+                                    std::vector<FileIssue>& issues) {
+    std::vector<std::string> paths;
+    paths.reserve(run.members.size());
+    for (const Candidate& c : run.members) {
+        paths.push_back(set.fullPath(c));
+    }
+    const std::uint64_t size = run.members.front().size;
+    if (options.method == SearchMethod::Crc32) {
+        return partitionByCrc(paths, size, cancel, issues);
+    }
+    if (options.fuzzy) {
+        return partitionFuzzy(paths, size, cancel, issues);
+    }
+    return partitionByBytes(paths, size, cancel, issues);
+}
+
+std::string progressPercent(std::int64_t processed, std::int64_t total) {
+    char buffer[32];
+    const double percent =
+        total > 0 ? 100.0 / static_cast<double>(total) * static_cast<double>(processed) : 0.0;
+    std::snprintf(buffer, sizeof buffer, "%.1f%%", percent);
+    return buffer;
+}
+
+// Compares the runs on a few worker threads while the calling thread reports progress.
+class RunComparer {
+public:
+    RunComparer(SearchContext& context, std::vector<SizeRun>& runs, std::int64_t total,
+                std::int64_t settled)
+        : m_context(context), m_runs(runs), m_total(total), m_processed(settled) {}
+
+    void run() {
+        const unsigned workers =
+            std::clamp(std::thread::hardware_concurrency(), 1u,
+                       static_cast<unsigned>(std::max<std::size_t>(m_runs.size(), 1)));
+        std::vector<std::jthread> threads;
+        for (unsigned k = 0; k < workers; ++k) {
+            threads.emplace_back([this] { work(); });
+        }
+        ProgressThrottle throttle;
+        std::unique_lock lock(m_mutex);
+        while (m_finishedWorkers < workers) {
+            m_wake.wait_for(lock, ProgressThrottle::kInterval);
+            if (throttle.due()) {
+                lock.unlock();
+                report();
+                lock.lock();
+            }
+        }
+    }
+
+private:
+    void work() {
+        for (;;) {
+            const std::size_t index = m_next.fetch_add(1);
+            if (index >= m_runs.size() || m_context.cancel.cancelled()) {
+                break;
+            }
+            SizeRun& run = m_runs[index];
+            run.groups = compareRun(m_context.candidates, run, m_context.options, m_context.cancel,
+                                    run.issues);
+            m_processed += static_cast<std::int64_t>(run.members.size());
+        }
+        std::lock_guard lock(m_mutex);
+        ++m_finishedWorkers;
+        m_wake.notify_one();
+    }
+
+    void report() {
+        const std::int64_t processed = m_processed.load();
+        ScanProgress p;
+        p.stage = ScanStage::Comparing;
+        p.processed = processed;
+        p.total = m_total;
+        const std::string counts = std::to_string(processed) + "/" + std::to_string(m_total);
+        p.statusText =
+            "Searching for duplicates...(" + counts + ") " + progressPercent(processed, m_total);
+        p.captionText = progressPercent(processed, m_total) + " (" + counts + ")";
+        m_context.observer.progress(p);
+    }
+
+    SearchContext& m_context;
+    std::vector<SizeRun>& m_runs;
+    std::int64_t m_total;
+    std::atomic<std::int64_t> m_processed;
+    std::atomic<std::size_t> m_next{0};
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    unsigned m_finishedWorkers = 0;
+};
+
+} // namespace
+
+void FindDuplicatesBySize(SearchContext& context) {
+    auto& items = context.candidates.items();
+    const auto total = static_cast<std::int64_t>(items.size());
+    std::int32_t dropped = 0;
+    std::vector<SizeRun> runs = collectRuns(items, dropped);
+    context.result.filesFound -= dropped;
+    std::int64_t inRuns = 0;
+    for (const SizeRun& run : runs) {
+        inRuns += static_cast<std::int64_t>(run.members.size());
+    }
+    RunComparer(context, runs, total, total - inRuns).run();
+
+    // Groups are listed in run order; a cancelled scan lists the runs compared before the
+    // first one it did not finish.
+    ScanResult& r = context.result;
+    for (SizeRun& run : runs) {
+        r.issues.insert(r.issues.end(), run.issues.begin(), run.issues.end());
+        if (!run.groups) {
+            break;
+        }
+        for (const auto& group : *run.groups) {
+            r.groupToggle = r.groupToggle != 1 ? 1 : 2;
+            for (std::size_t k = 0; k < group.size(); ++k) {
+                const Candidate& c = run.members[group[k]];
+                if (k > 0) {
+                    ++r.duplicateCount;
+                    r.duplicateSize += static_cast<std::int64_t>(c.size);
+                }
+                r.rows.push_back(makeResultRow(context.candidates, c, r.groupToggle));
+            }
+        }
+    }
+}
+
+} // namespace pw

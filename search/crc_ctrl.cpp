@@ -1,0 +1,43 @@
+#include "search/crc_ctrl.h"
+
+#include "search/file_reader.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <libdeflate.h>
+#include <vector>
+
+namespace pw {
+
+bool CrcCtrl::CalculateFile(const std::string& path, std::uint64_t expectedSize) {
+    constexpr std::size_t kBlock = 1 << 20;
+    m_text.clear();
+    m_error.clear();
+    m_errno = 0;
+    CandidateFile file;
+    ReadError error;
+    std::uint32_t crc = 0;
+    bool ok = file.open(path, expectedSize, error);
+    if (ok) {
+        std::vector<char> buffer(std::min<std::uint64_t>(kBlock, expectedSize));
+        for (std::uint64_t offset = 0; ok && offset < expectedSize; offset += buffer.size()) {
+            const auto length = static_cast<std::size_t>(
+                std::min<std::uint64_t>(buffer.size(), expectedSize - offset));
+            ok = file.readAt(offset, buffer.data(), length, error);
+            if (ok) {
+                crc = libdeflate_crc32(crc, buffer.data(), length);
+            }
+        }
+    }
+    if (!ok) {
+        m_error = error.message;
+        m_errno = error.error;
+        return false;
+    }
+    char text[16];
+    std::snprintf(text, sizeof text, "%08X", crc);
+    m_text = text;
+    return true;
+}
+
+} // namespace pw

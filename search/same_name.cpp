@@ -1,0 +1,119 @@
+#include "common/format.h"
+#include "common/text.h"
+#include "search/enumeration.h"
+#include "search/file_version.h"
+#include "search/progress_throttle.h"
+#include "search/searches.h"
+
+#include <cstdio>
+#include <unordered_set>
+
+namespace pw {
+namespace {
+
+struct DeviceInode {
+    std::uint64_t device;
+    std::uint64_t inode;
+    bool operator==(const DeviceInode&) const = default;
+};
+
+struct DeviceInodeHash {
+    std::size_t operator()(const DeviceInode& key) const {
+        return std::hash<std::uint64_t>()(key.inode * 0x9E3779B97F4A7C15ULL ^ key.device);
+    }
+};
+
+std::string nameKey(const Candidate& c) {
+    return lowerText(trimBlanks(c.fileName()));
+}
+
+std::string percentText(std::int64_t processed, std::int64_t total) {
+    char buffer[32];
+    const double percent =
+        total > 0 ? 100.0 / static_cast<double>(total) * static_cast<double>(processed) : 0.0;
+    std::snprintf(buffer, sizeof buffer, "%.1f%%", percent);
+    return buffer;
+}
+
+} // namespace
+
+std::int32_t dropSecondListings(std::vector<Candidate>& candidates) {
+    std::unordered_set<DeviceInode, DeviceInodeHash> seen;
+    const std::size_t before = candidates.size();
+    std::erase_if(candidates, [&seen](const Candidate& c) {
+        return !seen.insert({c.device, c.inode}).second;
+    });
+    return static_cast<std::int32_t>(before - candidates.size());
+}
+
+ResultRow makeResultRow(const CandidateSet& set, const Candidate& c, int groupToggle) {
+    ResultRow row;
+    row.sizeKey = SizeKey(c.size);
+    row.name = std::string(c.fileName());
+    row.folder = set.folder(c);
+    row.version = GetFileVersionText(row.fullPath());
+    row.groupToggle = groupToggle;
+    row.dateText = DateText(c.mtime);
+    row.size = c.size;
+    row.mtime = c.mtime;
+    return row;
+}
+
+void FindSameNames(SearchContext& context) {
+    auto& items = context.candidates.items();
+    const auto total = static_cast<std::int64_t>(items.size());
+    context.result.filesFound -= dropSecondListings(items);
+    ProgressThrottle throttle;
+    std::int64_t processed = 0;
+    std::size_t i = 0;
+    while (i + 1 < items.size()) {
+        if (context.cancel.cancelled()) {
+            break;
+        }
+        const std::string key = nameKey(items[i]);
+        std::size_t end = i + 1;
+        while (end < items.size() && nameKey(items[end]) == key) {
+            ++end;
+        }
+        if (end - i >= 2) {
+            ScanResult& r = context.result;
+            r.groupToggle = r.groupToggle != 1 ? 1 : 2;
+            for (std::size_t k = i; k < end; ++k) {
+                if (k > i) {
+                    ++r.duplicateCount;
+                    r.duplicateSize += static_cast<std::int64_t>(items[k].size);
+                }
+                r.rows.push_back(makeResultRow(context.candidates, items[k], r.groupToggle));
+            }
+        }
+        processed += static_cast<std::int64_t>(end - i);
+        i = end;
+        if (throttle.due()) {
+            ScanProgress p;
+            p.stage = ScanStage::SameNames;
+            p.processed = processed;
+            p.total = total;
+            p.statusText = "Searching for same name files...(" + std::to_string(processed) + "/" +
+                           std::to_string(total) + ") " + percentText(processed, total);
+            p.captionText = percentText(processed, total) + " (" + std::to_string(processed) + "/" +
+                            std::to_string(total) + ")";
+            context.observer.progress(p);
+        }
+    }
+}
+
+void ListZeroSizeFiles(SearchContext& context) {
+    auto& items = context.candidates.items();
+    context.result.filesFound -= dropSecondListings(items);
+    context.result.grouped = false;
+    for (const Candidate& c : items) {
+        // A file deleted since the listing is left out.
+        if (FileExists(context.candidates.fullPath(c))) {
+            ResultRow row = makeResultRow(context.candidates, c, 0);
+            row.version = "N/A";
+            context.result.rows.push_back(std::move(row));
+        }
+    }
+}
+
+} // namespace pw

@@ -1,0 +1,126 @@
+#include "search/scan.h"
+
+#include "common/format.h"
+#include "search/enumeration.h"
+#include "search/searches.h"
+
+#include <cstring>
+#include <new>
+
+namespace pw {
+namespace {
+
+constexpr std::int32_t kManyFiles = 100000;
+
+void progress(ScanObserver& observer, ScanStage stage, std::string text) {
+    ScanProgress p;
+    p.stage = stage;
+    p.statusText = std::move(text);
+    observer.progress(p);
+}
+
+// Walks every included row. A failure of a row (its size limits do not fit) asks the
+// observer: Retry walks the row again, Abort cancels the scan.
+bool enumerate(const ScanRequest& request, ScanObserver& observer, const CancelToken& cancel,
+               CandidateSet& candidates, ScanResult& result) {
+    ExcludedFolders excluded;
+    for (const SearchPathEntry& entry : request.paths) {
+        if (entry.excluded()) {
+            excluded.add(entry.folder);
+        }
+    }
+    EnumerationContext context{
+        request.options,
+        excluded,
+        cancel,
+        [&observer](const ScanProgress& p) { observer.progress(p); },
+        [&observer](const RuntimeError& e) { return observer.runtimeError(e); },
+        &result.issues};
+    for (const SearchPathEntry& entry : request.paths) {
+        if (entry.excluded()) {
+            continue;
+        }
+        for (;;) {
+            try {
+                const FolderCounts counts = GetFiles(entry, context, candidates);
+                result.filesFound += counts.files;
+                result.foldersFound += counts.folders;
+                break;
+            } catch (const ScanFailure& failure) {
+                const RuntimeError error{failure.number(), failure.what(), "Scanning",
+                                         entry.folder};
+                if (observer.runtimeError(error) != ErrorAnswer::Retry) {
+                    return false;
+                }
+            }
+        }
+        if (cancel.cancelled()) {
+            break;
+        }
+    }
+    return true;
+}
+
+void search(const ScanRequest& request, ScanObserver& observer, const CancelToken& cancel,
+            CandidateSet& candidates, ScanResult& result) {
+    const SearchMethod method = request.options.method;
+    progress(observer, ScanStage::Sorting, "Starting search engine, please wait...");
+    sortCandidates(candidates, method == SearchMethod::SameName ? RecordOrder::NameFirst
+                                                                : RecordOrder::SizeFirst);
+    SearchContext context{candidates, request.options, cancel, observer, result};
+    const char* label = method == SearchMethod::SameName ? "Find Same Name" : "Find Duplicates";
+    try {
+        switch (method) {
+        case SearchMethod::ByteToByte:
+        case SearchMethod::Crc32:
+            FindDuplicatesBySize(context);
+            break;
+        case SearchMethod::SameName:
+            FindSameNames(context);
+            break;
+        case SearchMethod::ZeroSize:
+            ListZeroSizeFiles(context);
+            break;
+        }
+    } catch (const std::bad_alloc&) {
+        // What was found so far is kept. A retry could not bring back the candidates the
+        // search has already consumed, so the search ends whatever the answer.
+        observer.runtimeError({7, "Out of memory", label, {}});
+    }
+}
+
+} // namespace
+
+std::string ScanResult::statusText() const {
+    return cancelled ? "Search Terminated." : "Search Completed.";
+}
+
+std::string ScanResult::duplicatesText() const {
+    return "Duplicate Files: " + std::to_string(duplicateCount) +
+           "  Size: " + FormatSize(static_cast<double>(duplicateSize));
+}
+
+std::string ScanResult::filesText() const {
+    return "Files : " + std::to_string(filesFound);
+}
+
+std::string ScanResult::foldersText() const {
+    return "Folders : " + std::to_string(foldersFound);
+}
+
+ScanResult StartScan(const ScanRequest& request, ScanObserver& observer,
+                     const CancelToken& cancel) {
+    ScanResult result;
+    result.grouped = request.options.method != SearchMethod::ZeroSize;
+    CandidateSet candidates;
+    bool aborted = !enumerate(request, observer, cancel, candidates, result);
+    if (!aborted && result.filesFound > 0 && !cancel.cancelled()) {
+        if (result.filesFound <= kManyFiles || observer.confirmManyFiles(result.filesFound)) {
+            search(request, observer, cancel, candidates, result);
+        }
+    }
+    result.cancelled = aborted || cancel.cancelled();
+    return result;
+}
+
+} // namespace pw

@@ -1,0 +1,94 @@
+#pragma once
+// What a scan takes and what it gives back. Plain values only: the desktop program and the
+// command-line front end both build a ScanRequest and read a ScanResult.
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace pw {
+
+// Row icons of the search-path list; the session file stores these numbers.
+inline constexpr int kSearchIcon = 15;
+inline constexpr int kExcludeIcon = 16;
+
+// One row of the search-path list, every cell as the user entered it.
+struct SearchPathEntry {
+    std::string folder;             // full path of the folder
+    std::string subFolders = "Yes"; // exactly "Yes" enters sub-folders
+    std::string fileTypes = "All files(*.*)";
+    std::string minSize; // KB; used only when numeric
+    std::string maxSize; // KB; blank means no maximum
+    int icon = kSearchIcon;
+
+    bool excluded() const { return icon == kExcludeIcon; }
+};
+
+enum class SearchMethod { ByteToByte, Crc32, SameName, ZeroSize };
+
+struct SearchOptions {
+    SearchMethod method = SearchMethod::ByteToByte;
+    bool fuzzy = false;         // with ByteToByte: at least half of the 1000-byte blocks equal
+    bool protectSystem = true;  // keep the operating system's trees out
+    bool includeHidden = false; // take names that begin with "."
+};
+
+struct ScanRequest {
+    std::vector<SearchPathEntry> paths;
+    SearchOptions options;
+};
+
+// One row handed from a search to the result list. Rows of a group are consecutive; the
+// group toggle alternates 1, 2, 1, ... from group to group. Zero-size rows carry toggle 0.
+struct ResultRow {
+    std::string sizeKey; // SizeKey of the file
+    std::string name;
+    std::string folder;  // ends in "/"
+    std::string version; // file version text or "N/A"
+    int groupToggle = 0;
+    std::string dateText;
+    std::uint64_t size = 0;
+    std::int64_t mtime = 0; // seconds since the epoch
+
+    std::string fullPath() const { return folder + name; }
+};
+
+// A problem with one file or folder that did not stop the scan: it travels with the result.
+struct FileIssue {
+    std::string path;
+    std::string operation; // "list", "read", ...
+    int error = 0;         // errno
+    std::string message;
+};
+
+// Set by the front end to stop a running scan; the scan returns what it found so far.
+class CancelToken {
+public:
+    void cancel() { m_flag.store(true, std::memory_order_relaxed); }
+    void reset() { m_flag.store(false, std::memory_order_relaxed); }
+    bool cancelled() const { return m_flag.load(std::memory_order_relaxed); }
+
+private:
+    std::atomic<bool> m_flag{false};
+};
+
+struct ScanResult {
+    bool cancelled = false; // the "Search Terminated." ending
+    bool grouped = true;    // false after the zero-size listing
+    std::vector<ResultRow> rows;
+    std::int32_t filesFound = 0;
+    std::int32_t foldersFound = 0;
+    std::int32_t duplicateCount = 0;
+    std::int64_t duplicateSize = 0; // bytes
+    std::int16_t groupToggle = 0;
+    std::vector<FileIssue> issues;
+
+    // The closing texts of the status bar panels 1 to 4.
+    std::string statusText() const;
+    std::string duplicatesText() const;
+    std::string filesText() const;
+    std::string foldersText() const;
+};
+
+} // namespace pw

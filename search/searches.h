@@ -1,0 +1,38 @@
+#pragma once
+// The search methods that run on the sorted candidates of a scan. Each appends its rows
+// and totals to the result and reports progress to the observer.
+
+#include "search/candidates.h"
+#include "search/scan_observer.h"
+#include "search/scan_types.h"
+
+namespace pw {
+
+struct SearchContext {
+    CandidateSet& candidates; // sorted by record, as the method expects
+    const SearchOptions& options;
+    const CancelToken& cancel;
+    ScanObserver& observer;
+    ScanResult& result;
+};
+
+// Content search (byte to byte, fuzzy or CRC-32): groups of equal content among files of
+// equal size, in candidate order. Runs of equal size are compared on several threads; the
+// groups, their order and the totals are those of a pairwise walk in candidate order.
+void FindDuplicatesBySize(SearchContext& context);
+
+// Groups of equal names (trimmed, without regard to case), whatever the size or content.
+void FindSameNames(SearchContext& context);
+
+// Every empty file, in candidate order; no groups.
+void ListZeroSizeFiles(SearchContext& context);
+
+// A second listing of one file (the same device and inode, reached through overlapping
+// search paths or a hard link) is dropped; the first in candidate order stays. Returns
+// the number dropped. Applied to each run of equal size, or to the whole list.
+std::int32_t dropSecondListings(std::vector<Candidate>& candidates);
+
+// The row handed to the result list for one candidate.
+ResultRow makeResultRow(const CandidateSet& set, const Candidate& c, int groupToggle);
+
+} // namespace pw

@@ -1,0 +1,381 @@
+#include "search/scan.h"
+#include "support/temp_tree.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace pw {
+namespace {
+
+using test::TempTree;
+
+class RecordingObserver : public ScanObserver {
+public:
+    void progress(const ScanProgress& p) override {
+        stages.push_back(p.stage);
+        if (onProgress) {
+            onProgress(p);
+        }
+    }
+    bool confirmManyFiles(std::int32_t files) override {
+        askedFor = files;
+        return continueManyFiles;
+    }
+    ErrorAnswer runtimeError(const RuntimeError& error) override {
+        errors.push_back(error);
+        return errors.size() <= retries ? ErrorAnswer::Retry : ErrorAnswer::Abort;
+    }
+
+    std::function<void(const ScanProgress&)> onProgress;
+    std::vector<ScanStage> stages;
+    std::vector<RuntimeError> errors;
+    std::size_t retries = 0;
+    std::int32_t askedFor = -1;
+    bool continueManyFiles = true;
+};
+
+ScanRequest request(const std::vector<std::string>& folders, SearchMethod method,
+                    bool fuzzy = false) {
+    ScanRequest r;
+    for (const auto& folder : folders) {
+        SearchPathEntry entry;
+        entry.folder = folder;
+        r.paths.push_back(entry);
+    }
+    r.options.method = method;
+    r.options.fuzzy = fuzzy;
+    return r;
+}
+
+ScanResult scan(const ScanRequest& r, RecordingObserver& observer, const CancelToken& cancel) {
+    return StartScan(r, observer, cancel);
+}
+
+ScanResult scan(const ScanRequest& r) {
+    RecordingObserver observer;
+    CancelToken cancel;
+    return StartScan(r, observer, cancel);
+}
+
+// The groups of a result as lists of paths relative to root.
+std::vector<std::vector<std::string>> groups(const ScanResult& result, const TempTree& tree) {
+    std::vector<std::vector<std::string>> out;
+    int toggle = -1;
+    for (const ResultRow& row : result.rows) {
+        if (row.groupToggle != toggle) {
+            out.emplace_back();
+            toggle = row.groupToggle;
+        }
+        out.back().push_back(row.fullPath().substr(tree.root().size() + 1));
+    }
+    return out;
+}
+
+using Groups = std::vector<std::vector<std::string>>;
+
+TEST(ByteToByte, GroupsEqualFilesInCandidateOrderWithAlternatingToggles) {
+    TempTree tree;
+    const std::string a = test::randomBytes(3000, 1);
+    const std::string b = test::randomBytes(3000, 2);
+    tree.addFile("x/b2.dat", b);
+    tree.addFile("x/a1.dat", a);
+    tree.addFile("y/a1.dat", a);
+    tree.addFile("y/b1.dat", b);
+    tree.addFile("z/a.dat", a);
+    tree.addFile("small/one.txt", "same");
+    tree.addFile("small/two.txt", "same");
+    tree.addFile("unique.dat", test::randomBytes(3000, 3));
+
+    const ScanResult result = scan(request({tree.root()}, SearchMethod::ByteToByte));
+    // Smaller size first; within a size, groups open in name-then-folder order.
+    EXPECT_EQ(groups(result, tree), (Groups{{"small/one.txt", "small/two.txt"},
+                                            {"z/a.dat", "x/a1.dat", "y/a1.dat"},
+                                            {"y/b1.dat", "x/b2.dat"}}));
+    ASSERT_EQ(result.rows.size(), 7u);
+    EXPECT_EQ(result.rows[0].groupToggle, 1);
+    EXPECT_EQ(result.rows[2].groupToggle, 2);
+    EXPECT_EQ(result.rows[5].groupToggle, 1);
+    EXPECT_EQ(result.groupToggle, 1);
+    EXPECT_EQ(result.duplicateCount, 4);
+    EXPECT_EQ(result.duplicateSize, 4 + 3000 * 3);
+    EXPECT_EQ(result.filesFound, 8);
+    EXPECT_EQ(result.foldersFound, 4);
+    EXPECT_EQ(result.rows[0].sizeKey, "000000000004");
+    EXPECT_EQ(result.rows[0].version, "N/A");
+    EXPECT_EQ(result.statusText(), "Search Completed.");
+    EXPECT_EQ(result.duplicatesText(), "Duplicate Files: 4  Size: 8.79 KB");
+    EXPECT_EQ(result.filesText(), "Files : 8");
+    EXPECT_EQ(result.foldersText(), "Folders : 4");
+}
+
+TEST(ByteToByte, FilesDifferingInTheirFirstMiddleOrLastByteAreNotDuplicates) {
+    // Sizes that take several chunks, so every chunk boundary is crossed.
+    for (const std::uint64_t size : {999ull, 2000ull, 16384ull, 16385ull, 300000ull, 2500000ull}) {
+        TempTree tree;
+        const std::string base = test::randomBytes(size, 11);
+        std::string first = base;
+        first.front() = static_cast<char>(first.front() ^ 1);
+        std::string middle = base;
+        middle[size / 2] = static_cast<char>(middle[size / 2] ^ 1);
+        std::string last = base;
+        last.back() = static_cast<char>(last.back() ^ 1);
+        tree.addFile("base", base);
+        tree.addFile("copy", base);
+        tree.addFile("first", first);
+        tree.addFile("middle", middle);
+        tree.addFile("last", last);
+        tree.addFile("last-copy", last);
+        const ScanResult result = scan(request({tree.root()}, SearchMethod::ByteToByte));
+        // "-" sorts before the "?" that ends a name in a record, so last-copy comes first.
+        EXPECT_EQ(groups(result, tree), (Groups{{"base", "copy"}, {"last-copy", "last"}})) << size;
+    }
+}
+
+TEST(ByteToByte, TheSameFileListedTwiceIsNeitherItsOwnDuplicateNorCountedTwice) {
+    TempTree tree;
+    tree.addFile("top/sub/a.txt", "content");
+    tree.addFile("top/sub/b.txt", "other!!");
+    tree.addFile("top/c.txt", "content");
+    // Two rows reach top/sub; a hard link is a second name of one file.
+    tree.addHardLink("top/c.txt", "top/sub/hard.txt");
+    const ScanResult result =
+        scan(request({tree.path("top"), tree.path("top/sub")}, SearchMethod::ByteToByte));
+    EXPECT_EQ(groups(result, tree), (Groups{{"top/sub/a.txt", "top/c.txt"}}));
+    // Listed: 4 under top, 3 again under top/sub; dropped: 3 second listings + 1 hard link.
+    EXPECT_EQ(result.filesFound, 3);
+    EXPECT_EQ(result.duplicateCount, 1);
+}
+
+TEST(ByteToByte, AFileThatVanishesOrChangesAfterTheListingIsNoDuplicate) {
+    TempTree tree;
+    const std::string data = test::randomBytes(5000, 5);
+    tree.addFile("a", data);
+    tree.addFile("b", data);
+    tree.addFile("c", data);
+    tree.addFile("d", data);
+    RecordingObserver observer;
+    observer.onProgress = [&](const ScanProgress& p) {
+        if (p.stage == ScanStage::Sorting) {
+            tree.remove("b");
+            tree.addFile("d", data + "grown"); // different size now
+        }
+    };
+    CancelToken cancel;
+    const ScanResult result =
+        scan(request({tree.root()}, SearchMethod::ByteToByte), observer, cancel);
+    EXPECT_EQ(groups(result, tree), (Groups{{"a", "c"}}));
+    ASSERT_EQ(result.issues.size(), 2u);
+    EXPECT_EQ(result.issues[0].path, tree.path("b"));
+    EXPECT_EQ(result.issues[0].error, ENOENT);
+    EXPECT_EQ(result.issues[1].path, tree.path("d"));
+}
+
+TEST(ByteToByte, OutputDoesNotDependOnCreationOrder) {
+    auto build = [](TempTree& tree, bool reversed) {
+        for (int n = 0; n < 40; ++n) {
+            const int k = reversed ? 39 - n : n;
+            // Pairs of names equal but for case in one folder make records that tie when
+            // case is ignored.
+            const std::string name = (k % 2 ? "Dup" : "dup") + std::to_string(k / 2) + ".bin";
+            tree.addFile("f" + std::to_string(k / 2 % 3) + "/" + name,
+                         test::randomBytes(1000, static_cast<std::uint32_t>(k % 4)));
+        }
+    };
+    TempTree forward;
+    TempTree backward;
+    build(forward, false);
+    build(backward, true);
+    const ScanResult a = scan(request({forward.root()}, SearchMethod::ByteToByte));
+    const ScanResult b = scan(request({backward.root()}, SearchMethod::ByteToByte));
+    EXPECT_FALSE(a.rows.empty());
+    EXPECT_EQ(groups(a, forward), groups(b, backward));
+}
+
+TEST(Crc32, FindsTheSameGroupsAsByteToByte) {
+    TempTree tree;
+    for (int k = 0; k < 12; ++k) {
+        tree.addRandomFile("d" + std::to_string(k % 3) + "/f" + std::to_string(k), 4096,
+                           static_cast<std::uint32_t>(k % 5));
+    }
+    const ScanResult bytes = scan(request({tree.root()}, SearchMethod::ByteToByte));
+    const ScanResult crc = scan(request({tree.root()}, SearchMethod::Crc32));
+    EXPECT_EQ(groups(crc, tree), groups(bytes, tree));
+    EXPECT_EQ(crc.duplicateCount, 12 - 5);
+}
+
+TEST(Fuzzy, HalfOfTheFullBlocksMustBeEqual) {
+    TempTree tree;
+    const std::string base = test::randomBytes(5000, 21);
+    std::string oneBlock = base;
+    for (int k = 2000; k < 3000; ++k) {
+        oneBlock[static_cast<std::size_t>(k)] ^= 0x5A;
+    }
+    tree.addFile("five/a", base);
+    tree.addFile("five/b", oneBlock); // 80 percent equal
+    const std::string two = test::randomBytes(2000, 22);
+    std::string twoOther = two;
+    twoOther[10] ^= 1;
+    twoOther[1500] ^= 1;
+    tree.addFile("two/a", two);
+    tree.addFile("two/b", twoOther); // both blocks differ
+    tree.addFile("tiny/a", std::string(999, 'q'));
+    tree.addFile("tiny/b", std::string(999, 'q')); // no full block: never fuzzy equal
+    tree.addFile("four/.hidden", test::randomBytes(4000, 23));
+    std::string half = test::randomBytes(4000, 23);
+    half[0] ^= 1;
+    half[1000] ^= 1;
+    tree.addFile("four/visible", half); // exactly 50 percent
+
+    ScanRequest r = request({tree.root()}, SearchMethod::ByteToByte, true);
+    r.options.includeHidden = true;
+    const ScanResult result = scan(r);
+    EXPECT_EQ(groups(result, tree),
+              (Groups{{"four/.hidden", "four/visible"}, {"five/a", "five/b"}}));
+}
+
+TEST(Fuzzy, KeepsThePairwiseOrderOfANonTransitiveMatch) {
+    // a~b and b~c, but a and c differ in too many blocks: a's group takes b, and c, left
+    // alone, forms no group.
+    TempTree tree;
+    const std::string a = test::randomBytes(4000, 31);
+    std::string b = a;
+    std::string c = a;
+    for (int k = 0; k < 1000; ++k) {
+        b[static_cast<std::size_t>(k)] ^= 1;
+        c[static_cast<std::size_t>(k)] ^= 1;
+        c[static_cast<std::size_t>(1000 + k)] ^= 1;
+        c[static_cast<std::size_t>(2000 + k)] ^= 1;
+    }
+    tree.addFile("1", a);
+    tree.addFile("2", b);
+    tree.addFile("3", c);
+    const ScanResult result = scan(request({tree.root()}, SearchMethod::ByteToByte, true));
+    EXPECT_EQ(groups(result, tree), (Groups{{"1", "2"}}));
+}
+
+TEST(SameName, GroupsNamesWithoutRegardToCaseWhateverTheContent) {
+    TempTree tree;
+    tree.addFile("a/Report.doc", "short");
+    tree.addFile("b/report.DOC", "a longer one");
+    tree.addFile("c/Report.doc", "mid");
+    tree.addFile("c/alone.txt", "x");
+    tree.addFile("d/readme.txt", "1");
+    tree.addFile("e/README.TXT", "2");
+    tree.addFile("same/one.txt", "equal");
+    tree.addFile("same/two.txt", "equal"); // equal content, other names: no group
+
+    const ScanResult result = scan(request({tree.root()}, SearchMethod::SameName));
+    EXPECT_EQ(groups(result, tree), (Groups{{"d/readme.txt", "e/README.TXT"},
+                                            {"c/Report.doc", "a/Report.doc", "b/report.DOC"}}));
+    EXPECT_EQ(result.duplicateCount, 3);
+    EXPECT_EQ(result.duplicateSize, 1 + 5 + 12);
+}
+
+TEST(ZeroSize, ListsEveryEmptyFileOnceWithoutGroups) {
+    TempTree tree;
+    tree.addFile("a/empty1", "");
+    tree.addFile("b/empty2", "");
+    tree.addFile("b/empty3.txt", "");
+    tree.addFile("b/full", "x");
+    tree.addHardLink("a/empty1", "c/link");
+    const ScanResult result = scan(request({tree.root()}, SearchMethod::ZeroSize));
+    EXPECT_FALSE(result.grouped);
+    ASSERT_EQ(result.rows.size(), 3u);
+    for (const ResultRow& row : result.rows) {
+        EXPECT_EQ(row.sizeKey, "000000000000");
+        EXPECT_EQ(row.version, "N/A");
+        EXPECT_EQ(row.groupToggle, 0);
+    }
+    EXPECT_EQ(result.filesFound, 3);
+    EXPECT_EQ(result.duplicateCount, 0);
+}
+
+TEST(Scan, OnlyExcludedRowsFindNothingAndComplete) {
+    TempTree tree;
+    tree.addFile("a", "x");
+    ScanRequest r = request({tree.root()}, SearchMethod::ByteToByte);
+    r.paths[0].icon = kExcludeIcon;
+    const ScanResult result = scan(r);
+    EXPECT_EQ(result.statusText(), "Search Completed.");
+    EXPECT_EQ(result.filesText(), "Files : 0");
+    EXPECT_EQ(result.duplicatesText(), "Duplicate Files: 0  Size: 0 Bytes");
+}
+
+TEST(Scan, CancellingDuringTheWalkEndsTerminatedWithNoRows) {
+    TempTree tree;
+    for (int k = 0; k < 300; ++k) {
+        tree.addFile("d" + std::to_string(k % 7) + "/f" + std::to_string(k), "same");
+    }
+    RecordingObserver observer;
+    CancelToken cancel;
+    cancel.cancel();
+    const ScanResult result =
+        scan(request({tree.root()}, SearchMethod::ByteToByte), observer, cancel);
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_EQ(result.statusText(), "Search Terminated.");
+    EXPECT_TRUE(result.rows.empty());
+}
+
+TEST(Scan, CancellingDuringTheComparisonKeepsOnlyWholeEarlierGroups) {
+    TempTree tree;
+    for (int k = 0; k < 60; ++k) {
+        tree.addRandomFile("f" + std::to_string(k), 100 + static_cast<std::uint64_t>(k / 2),
+                           static_cast<std::uint32_t>(k / 2));
+    }
+    RecordingObserver observer;
+    CancelToken cancel;
+    observer.onProgress = [&](const ScanProgress& p) {
+        if (p.stage == ScanStage::Sorting) {
+            cancel.cancel();
+        }
+    };
+    const ScanResult result =
+        scan(request({tree.root()}, SearchMethod::ByteToByte), observer, cancel);
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_EQ(result.rows.size() % 2, 0u); // whole pairs only
+    EXPECT_EQ(static_cast<std::int32_t>(result.rows.size()) / 2, result.duplicateCount);
+}
+
+TEST(Scan, SizeLimitsThatOverflowAskAndAbortAsTerminated) {
+    TempTree tree;
+    tree.addFile("a", "x");
+    ScanRequest r = request({tree.root()}, SearchMethod::ByteToByte);
+    r.paths[0].minSize = "3000000";
+    RecordingObserver observer;
+    observer.retries = 1; // retry once: the same failure comes back
+    CancelToken cancel;
+    const ScanResult result = scan(r, observer, cancel);
+    ASSERT_EQ(observer.errors.size(), 2u);
+    EXPECT_EQ(observer.errors[0].procedure, "Scanning");
+    EXPECT_EQ(observer.errors[0].number, 6);
+    EXPECT_EQ(observer.errors[0].description, "Overflow");
+    EXPECT_TRUE(result.cancelled);
+}
+
+TEST(Scan, MoreThanOneHundredThousandFilesAskFirst) {
+    TempTree tree;
+    // Empty files under the zero-size method keep this tree cheap to build.
+    const std::string root = tree.addFolder("many");
+    for (int k = 0; k < 100000; ++k) {
+        const std::string path = root + "/" + std::to_string(k % 100) + "_" + std::to_string(k);
+        FILE* f = std::fopen(path.c_str(), "w");
+        ASSERT_NE(f, nullptr);
+        std::fclose(f);
+    }
+    ScanRequest r = request({root}, SearchMethod::ZeroSize);
+    RecordingObserver exact;
+    CancelToken cancel;
+    EXPECT_EQ(scan(r, exact, cancel).rows.size(), 100000u);
+    EXPECT_EQ(exact.askedFor, -1); // exactly 100000: no question
+
+    tree.addFile("many/one-more", "");
+    RecordingObserver declining;
+    declining.continueManyFiles = false;
+    const ScanResult declined = scan(r, declining, cancel);
+    EXPECT_EQ(declining.askedFor, 100001);
+    EXPECT_TRUE(declined.rows.empty());
+    EXPECT_EQ(declined.statusText(), "Search Completed.");
+}
+
+} // namespace
+} // namespace pw
