@@ -105,7 +105,7 @@ HRESULT Smtp::GetTypeInfo(std::uint32_t, std::uint32_t, ITypeInfo** ppTInfo) {
     return E_NOTIMPL;
 }
 
-HRESULT Smtp::GetIDsOfNames(const GUID&, const char16_t** rgszNames, std::uint32_t cNames,
+HRESULT Smtp::GetIDsOfNames(const GUID&, const char16_t* const* rgszNames, std::uint32_t cNames,
                             std::uint32_t, std::int32_t* rgDispId) {
     if (rgszNames == nullptr || rgDispId == nullptr) {
         return E_POINTER;

@@ -28,7 +28,7 @@ public:
 
     HRESULT GetTypeInfoCount(std::uint32_t* pctinfo) override;
     HRESULT GetTypeInfo(std::uint32_t iTInfo, std::uint32_t lcid, ITypeInfo** ppTInfo) override;
-    HRESULT GetIDsOfNames(const GUID& riid, const char16_t** rgszNames, std::uint32_t cNames,
+    HRESULT GetIDsOfNames(const GUID& riid, const char16_t* const* rgszNames, std::uint32_t cNames,
                           std::uint32_t lcid, std::int32_t* rgDispId) override;
     HRESULT Invoke(std::int32_t dispIdMember, const GUID& riid, std::uint32_t lcid,
                    std::uint16_t wFlags, DISPPARAMS* pDispParams, VARIANT* pVarResult,

@@ -115,7 +115,7 @@ public:
     virtual HRESULT GetTypeInfo(std::uint32_t iTInfo, std::uint32_t lcid, ITypeInfo** ppTInfo) = 0;
     // rgszNames[0] is a method name (compared without regard to letter case); any further
     // names are argument names, which have no ids here and come back as DISPID_UNKNOWN.
-    virtual HRESULT GetIDsOfNames(const GUID& riid, const char16_t** rgszNames,
+    virtual HRESULT GetIDsOfNames(const GUID& riid, const char16_t* const* rgszNames,
                                   std::uint32_t cNames, std::uint32_t lcid,
                                   std::int32_t* rgDispId) = 0;
     virtual HRESULT Invoke(std::int32_t dispIdMember, const GUID& riid, std::uint32_t lcid,
