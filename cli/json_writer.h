@@ -1,0 +1,35 @@
+#pragma once
+// The JSON form of a result list: one object with the closing totals and the listed rows.
+// Shared by the scan command and, later, by anything else that lists a result.
+
+#include "cli/listing.h"
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pw::cli {
+
+struct JsonSummary {
+    std::string status; // "Search Completed." or "Search Terminated."
+    std::string method; // byte, crc, name, zero
+    bool fuzzy = false;
+    std::int64_t files = 0;
+    std::int64_t folders = 0;
+    std::int64_t duplicateCount = 0;
+    std::int64_t duplicateSize = 0; // bytes
+};
+
+// Appends `text` as a quoted JSON string. Valid UTF-8 is copied with only the characters
+// JSON requires escaped; a text that is not valid UTF-8 is written with every byte as a
+// \u00XX escape, so file names made of arbitrary bytes never produce invalid output.
+void appendJsonString(std::string& out, std::string_view text);
+
+// Writes {"status", "method", "fuzzy", "files", "folders", "duplicate_count",
+// "duplicate_size", "rows": [{"name", "folder", "size", "date", "version", "group"}]},
+// with "group" null for rows without a group.
+void writeJson(std::ostream& out, const JsonSummary& summary, const std::vector<ListedRow>& rows);
+
+} // namespace pw::cli

@@ -1,0 +1,246 @@
+#include "cli/options.h"
+
+#include "common/text.h"
+
+#include <charconv>
+#include <filesystem>
+
+namespace pw::cli {
+
+namespace {
+
+constexpr std::string_view kUsage =
+    R"USAGE(Usage: pairwell-cli scan [OPTIONS] FOLDER...
+       pairwell-cli --help
+
+Finds duplicate files in the given folders and prints them, group by group.
+
+Options:
+  --method byte|crc|name|zero  how files are compared (default: byte)
+                                 byte  files of equal size, compared byte by byte
+                                 crc   files of equal size, compared by CRC-32
+                                 name  files with equal names, whatever their content
+                                 zero  every empty file, without groups
+  --fuzzy                      with --method byte: files of equal size count as equal
+                               when at least half of their 1000-byte blocks are equal
+  --no-subfolders              search the folders themselves only
+  --mask TEXT                  file-type mask, for example "Pictures(*.jpg;*.png)";
+                               a mask containing *.* takes every file
+                               (default: "All files(*.*)")
+  --min KB                     skip files smaller than KB kilobytes (1 KB = 1024 bytes)
+  --max KB                     skip files larger than KB kilobytes (default: no limit)
+  --exclude FOLDER             leave FOLDER and everything below it out (repeatable)
+  --hidden                     take hidden files and folders (names beginning with ".")
+  --no-protect                 search the system's trees too (/usr, /etc, /var/lib ...)
+  --max-files N                when more than 100000 files are found, go on only if
+                               there are at most N (default: always go on)
+  --json                       print one JSON object instead of the list of paths
+  --progress, --no-progress    show or hide the progress line on stderr
+                               (default: shown when stderr is a terminal)
+  -h, --help                   show this text
+
+Output: the full path of every file of a group, one per line, groups separated by an
+empty line (with --method zero: one path per line). The status, the totals and the
+elapsed time go to stderr. With --json, a file or folder name that is not valid UTF-8
+is written byte by byte as \u00XX escapes.
+
+Exit status: 0 done; 1 the scan ended on an error; 2 usage error; 130 interrupted by
+Ctrl-C (the groups found until then are printed).
+)USAGE";
+
+std::optional<SearchMethod> parseMethod(std::string_view text) {
+    for (const auto method : {SearchMethod::ByteToByte, SearchMethod::Crc32, SearchMethod::SameName,
+                              SearchMethod::ZeroSize}) {
+        if (methodName(method) == text) {
+            return method;
+        }
+    }
+    return std::nullopt;
+}
+
+bool takesValue(std::string_view option) {
+    return option == "--method" || option == "--mask" || option == "--min" || option == "--max" ||
+           option == "--exclude" || option == "--max-files";
+}
+
+// Applies one option that takes a value; returns a usage error or "".
+std::string applyValue(CliOptions& options, std::string_view option, std::string_view value) {
+    if (option == "--method") {
+        const auto method = parseMethod(value);
+        if (!method) {
+            return "unknown method '" + std::string(value) + "' (byte, crc, name or zero)";
+        }
+        options.search.method = *method;
+    } else if (option == "--mask") {
+        if (trimBlanks(value).empty()) {
+            return "--mask needs a mask text";
+        }
+        options.mask = value;
+    } else if (option == "--min" || option == "--max") {
+        if (!isNumeric(value)) {
+            return std::string(option) + " needs a number of kilobytes, not '" +
+                   std::string(value) + "'";
+        }
+        (option == "--min" ? options.minKb : options.maxKb) = value;
+    } else if (option == "--exclude") {
+        if (value.empty()) {
+            return "--exclude needs a folder";
+        }
+        options.excluded.push_back(normalFolder(value));
+    } else if (option == "--max-files") {
+        std::int64_t count = 0;
+        const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), count);
+        if (ec != std::errc() || end != value.data() + value.size() || count < 0) {
+            return "--max-files needs a whole number of files, not '" + std::string(value) + "'";
+        }
+        options.maxFiles = count;
+    }
+    return {};
+}
+
+// Applies one option without a value; returns false when the option is unknown.
+bool applyFlag(CliOptions& options, std::string_view option) {
+    if (option == "--help" || option == "-h") {
+        options.help = true;
+    } else if (option == "--fuzzy") {
+        options.search.fuzzy = true;
+    } else if (option == "--no-subfolders") {
+        options.subFolders = false;
+    } else if (option == "--hidden") {
+        options.search.includeHidden = true;
+    } else if (option == "--no-protect") {
+        options.search.protectSystem = false;
+    } else if (option == "--json") {
+        options.json = true;
+    } else if (option == "--progress") {
+        options.progress = ProgressMode::On;
+    } else if (option == "--no-progress") {
+        options.progress = ProgressMode::Off;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::string_view usageText() {
+    return kUsage;
+}
+
+std::string_view methodName(SearchMethod method) {
+    switch (method) {
+    case SearchMethod::ByteToByte:
+        return "byte";
+    case SearchMethod::Crc32:
+        return "crc";
+    case SearchMethod::SameName:
+        return "name";
+    case SearchMethod::ZeroSize:
+        return "zero";
+    }
+    return "byte";
+}
+
+std::string normalFolder(std::string_view folder) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::path path = fs::absolute(fs::path(folder), ec);
+    if (ec) {
+        path = fs::path(folder);
+    }
+    std::string text = path.lexically_normal().string();
+    while (text.size() > 1 && text.back() == '/') {
+        text.pop_back();
+    }
+    return text;
+}
+
+ParseResult parseArguments(const std::vector<std::string_view>& args) {
+    ParseResult result;
+    CliOptions& options = result.options;
+    bool sawCommand = false;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string_view arg = args[i];
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (!optionsEnded && arg.size() > 1 && arg.front() == '-') {
+            std::string_view option = arg;
+            std::optional<std::string_view> value;
+            if (const auto eq = arg.find('='); arg.starts_with("--") && eq != arg.npos) {
+                option = arg.substr(0, eq);
+                value = arg.substr(eq + 1);
+            }
+            if (takesValue(option)) {
+                if (!value) {
+                    if (i + 1 == args.size()) {
+                        result.error = std::string(option) + " needs a value";
+                        return result;
+                    }
+                    value = args[++i];
+                }
+                if (auto error = applyValue(options, option, *value); !error.empty()) {
+                    result.error = std::move(error);
+                    return result;
+                }
+            } else if (value || !applyFlag(options, option)) {
+                result.error = "unknown option '" + std::string(arg) + "'";
+                return result;
+            }
+        } else if (!sawCommand) {
+            if (arg != "scan") {
+                result.error = "unknown command '" + std::string(arg) + "' (the command is scan)";
+                return result;
+            }
+            sawCommand = true;
+        } else {
+            if (arg.empty()) {
+                result.error = "an empty FOLDER name";
+                return result;
+            }
+            options.folders.push_back(normalFolder(arg));
+        }
+    }
+    if (options.help) {
+        return result;
+    }
+    if (!sawCommand) {
+        result.error = "no command given (the command is scan)";
+    } else if (options.folders.empty()) {
+        result.error = "no FOLDER given";
+    } else if (options.search.fuzzy && options.search.method != SearchMethod::ByteToByte) {
+        result.error = "--fuzzy works with --method byte only";
+    }
+    return result;
+}
+
+ScanRequest buildRequest(const CliOptions& options) {
+    ScanRequest request;
+    request.options = options.search;
+    for (const auto& folder : options.folders) {
+        SearchPathEntry entry;
+        entry.folder = folder;
+        entry.subFolders = options.subFolders ? "Yes" : "No";
+        entry.fileTypes = options.mask;
+        entry.minSize = options.minKb;
+        entry.maxSize = options.maxKb;
+        entry.icon = kSearchIcon;
+        request.paths.push_back(std::move(entry));
+    }
+    for (const auto& folder : options.excluded) {
+        SearchPathEntry entry;
+        entry.folder = folder;
+        entry.subFolders = options.subFolders ? "Yes" : "No";
+        entry.fileTypes.clear();
+        entry.minSize.clear();
+        entry.maxSize.clear();
+        entry.icon = kExcludeIcon;
+        request.paths.push_back(std::move(entry));
+    }
+    return request;
+}
+
+} // namespace pw::cli

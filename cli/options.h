@@ -1,0 +1,51 @@
+#pragma once
+// Command-line arguments of pairwell-cli and the scan request they describe.
+
+#include "search/scan_types.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pw::cli {
+
+enum class ProgressMode { Auto, On, Off };
+
+struct CliOptions {
+    bool help = false;
+    SearchOptions search;
+    std::vector<std::string> folders;  // absolute and lexically normal
+    std::vector<std::string> excluded; // the same form
+    std::string mask = "All files(*.*)";
+    bool subFolders = true;
+    std::string minKb; // as typed; empty when not given
+    std::string maxKb;
+    bool json = false;
+    ProgressMode progress = ProgressMode::Auto;
+    std::optional<std::int64_t> maxFiles; // answers the too-many-files question
+};
+
+struct ParseResult {
+    CliOptions options;
+    std::string error; // non-empty: a usage error, shown with the usage text
+};
+
+// Parses argv[1..]. Never exits and never prints; the caller decides what to show.
+ParseResult parseArguments(const std::vector<std::string_view>& args);
+
+// The usage text of --help.
+std::string_view usageText();
+
+// The method's name on the command line and in the JSON output: byte, crc, name, zero.
+std::string_view methodName(SearchMethod method);
+
+// An absolute, lexically normal path without a trailing "/" (except for "/" itself), so
+// that the engine's exclusion and protection rules, which compare path texts, line up.
+std::string normalFolder(std::string_view folder);
+
+// One search-path row per folder, then one excluded row per --exclude.
+ScanRequest buildRequest(const CliOptions& options);
+
+} // namespace pw::cli

@@ -1,0 +1,303 @@
+// pairwell-cli as a user runs it: the built binary on small trees.
+
+#include "cli/json_reader.h"
+#include "cli/run_cli.h"
+#include "support/temp_tree.h"
+
+#include <fcntl.h>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace pw::test {
+namespace {
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+// Two groups (a pair and a triple), a same-size file that differs, and a unique file.
+void addTwoGroups(TempTree& tree) {
+    tree.addRandomFile("a/x.bin", 5000, 1);
+    tree.addRandomFile("b/x copy.bin", 5000, 1);
+    tree.addRandomFile("c/y.bin", 5000, 2);
+    tree.addRandomFile("d/z1", 300, 3);
+    tree.addRandomFile("d/z2", 300, 3);
+    tree.addRandomFile("d/z3", 300, 3);
+    tree.addRandomFile("e/unique", 7777, 4);
+}
+
+GroupSet twoGroups(const TempTree& tree) {
+    return {{tree.path("a/x.bin"), tree.path("b/x copy.bin")},
+            {tree.path("d/z1"), tree.path("d/z2"), tree.path("d/z3")}};
+}
+
+TEST(CliScan, TextListsEachGroupSeparatedByOneEmptyLine) {
+    TempTree tree;
+    addTwoGroups(tree);
+    for (const std::string method : {"byte", "crc"}) {
+        const auto run = runCli({"scan", "--method", method, tree.root()});
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(parseGroups(run.out), twoGroups(tree)) << run.out;
+        // Five paths, one separator, nothing else: no blank line before, after or doubled.
+        EXPECT_EQ(splitLines(run.out).size(), 6u) << run.out;
+        EXPECT_NE(run.out.front(), '\n');
+        EXPECT_FALSE(contains(run.out, "\n\n\n"));
+        EXPECT_FALSE(run.out.ends_with("\n\n"));
+
+        EXPECT_TRUE(contains(run.err, "Search Completed.\n")) << run.err;
+        // The pair frees 5000 bytes, the triple twice 300.
+        EXPECT_TRUE(contains(run.err, "Duplicate Files: 3  Size: 5.47 KB\n")) << run.err;
+        EXPECT_TRUE(contains(run.err, "Files : 7\n")) << run.err;
+        EXPECT_TRUE(contains(run.err, "Folders : 5\n")) << run.err;
+        EXPECT_TRUE(contains(run.err, "Elapsed: 00:00:")) << run.err;
+    }
+}
+
+TEST(CliScan, JsonHasSummaryAndRowsNumberedInResultOrder) {
+    TempTree tree;
+    addTwoGroups(tree);
+    const auto run = runCli({"scan", "--json", tree.root()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto doc = parseJson(run.out);
+    EXPECT_EQ(doc["status"].string(), "Search Completed.");
+    EXPECT_EQ(doc["method"].string(), "byte");
+    EXPECT_EQ(doc["files"].number(), 7);
+    EXPECT_EQ(doc["folders"].number(), 5);
+    EXPECT_EQ(doc["duplicate_count"].number(), 3);
+    EXPECT_EQ(doc["duplicate_size"].number(), 5600);
+
+    const auto& rows = doc["rows"].array();
+    ASSERT_EQ(rows.size(), 5u);
+    GroupSet groups;
+    std::set<std::string> current;
+    double previousGroup = 0;
+    for (const auto& row : rows) {
+        const std::string path = row["folder"].string() + row["name"].string();
+        EXPECT_TRUE(row["folder"].string().ends_with("/"));
+        EXPECT_TRUE(row["size"].number() == 5000 || row["size"].number() == 300);
+        EXPECT_EQ(row["size"].number(), std::filesystem::file_size(path));
+        EXPECT_EQ(row["version"].string(), "N/A");
+        EXPECT_TRUE(contains(row["date"].string(), "M")) << row["date"].string(); // AM or PM
+        // Numbers start at 1 and go up by one at each new group.
+        const double group = row["group"].number();
+        EXPECT_TRUE(group == previousGroup || group == previousGroup + 1);
+        if (group != previousGroup && !current.empty()) {
+            groups.insert(current);
+            current.clear();
+        }
+        previousGroup = group;
+        current.insert(path);
+    }
+    groups.insert(current);
+    EXPECT_EQ(previousGroup, 2);
+    EXPECT_EQ(groups, twoGroups(tree));
+}
+
+TEST(CliScan, ZeroMethodListsOnePathPerLineWithoutGroups) {
+    TempTree tree;
+    tree.addFile("e1", "");
+    tree.addFile("sub/e2", "");
+    tree.addFile("sub/e3", "");
+    tree.addRandomFile("full", 10, 1);
+
+    const auto run = runCli({"scan", "--method", "zero", tree.root()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto lines = splitLines(run.out);
+    EXPECT_EQ(std::set<std::string>(lines.begin(), lines.end()),
+              (std::set<std::string>{tree.path("e1"), tree.path("sub/e2"), tree.path("sub/e3")}));
+    EXPECT_EQ(lines.size(), 3u) << run.out;
+
+    const auto json = runCli({"scan", "--method", "zero", "--json", tree.root()});
+    ASSERT_EQ(json.status, 0) << json.err;
+    const auto doc = parseJson(json.out);
+    EXPECT_EQ(doc["method"].string(), "zero");
+    EXPECT_EQ(doc["duplicate_count"].number(), 0);
+    ASSERT_EQ(doc["rows"].array().size(), 3u);
+    for (const auto& row : doc["rows"].array()) {
+        EXPECT_TRUE(row["group"].isNull());
+        EXPECT_EQ(row["size"].number(), 0);
+    }
+}
+
+TEST(CliScan, NameMethodGroupsEqualNamesWhateverTheContent) {
+    TempTree tree;
+    tree.addRandomFile("one/Report.doc", 100, 1);
+    tree.addRandomFile("two/report.DOC", 200, 2);
+    tree.addRandomFile("two/other.doc", 100, 1);
+    const auto run = runCli({"scan", "--method", "name", tree.root()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(parseGroups(run.out),
+              (GroupSet{{tree.path("one/Report.doc"), tree.path("two/report.DOC")}}));
+}
+
+TEST(CliScan, InvalidUtf8NamesAreEscapedInJsonAndKeptInText) {
+    TempTree tree;
+    tree.addRandomFile("good.bin", 64, 7);
+    tree.addRandomFile("bad\xFF.bin", 64, 7);
+
+    const auto json = runCli({"scan", "--json", tree.root()});
+    ASSERT_EQ(json.status, 0) << json.err;
+    EXPECT_TRUE(contains(json.out, R"("\u0062\u0061\u0064\u00ff\u002e\u0062\u0069\u006e")"))
+        << json.out;
+    const auto doc = parseJson(json.out); // throws on invalid UTF-8 or bad escapes
+    ASSERT_EQ(doc["rows"].array().size(), 2u);
+
+    const auto text = runCli({"scan", tree.root()});
+    ASSERT_EQ(text.status, 0) << text.err;
+    EXPECT_EQ(parseGroups(text.out), (GroupSet{{tree.path("good.bin"), tree.path("bad\xFF.bin")}}));
+}
+
+TEST(CliScan, UsageErrorsExitWithStatusTwo) {
+    TempTree tree;
+    const std::vector<std::vector<std::string>> bad = {
+        {},
+        {"scan"},
+        {"scan", "--bogus", tree.root()},
+        {"scan", "--method", "md5", tree.root()},
+        {"scan", "--min", "lots", tree.root()},
+        {"scan", "--max-files", "many", tree.root()},
+        {"scan", "--fuzzy", "--method", "name", tree.root()},
+        {"delete", tree.root()},
+    };
+    for (const auto& args : bad) {
+        const auto run = runCli(args);
+        EXPECT_EQ(run.status, 2) << run.err;
+        EXPECT_TRUE(run.err.starts_with("pairwell-cli: ")) << run.err;
+        EXPECT_TRUE(contains(run.err, "--help")) << run.err;
+        EXPECT_EQ(run.out, "");
+    }
+}
+
+TEST(CliScan, HelpPrintsUsage) {
+    const auto run = runCli({"--help"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(run.out.starts_with("Usage: pairwell-cli scan [OPTIONS] FOLDER...")) << run.out;
+    for (const char* option :
+         {"--method", "--fuzzy", "--no-subfolders", "--mask", "--min", "--max", "--exclude",
+          "--hidden", "--no-protect", "--json", "--progress", "--no-progress", "--max-files"}) {
+        EXPECT_TRUE(contains(run.out, option)) << option;
+    }
+}
+
+TEST(CliScan, MissingFolderWarnsAndTheScanGoesOn) {
+    TempTree tree;
+    addTwoGroups(tree);
+    const auto run = runCli({"scan", tree.path("missing"), tree.path("a/x.bin"), tree.root()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(
+        contains(run.err, "pairwell-cli: warning: " + tree.path("a/x.bin") + ": not a folder\n"))
+        << run.err;
+    EXPECT_TRUE(
+        contains(run.err, "pairwell-cli: warning: " + tree.path("missing") + ": no such folder\n"))
+        << run.err;
+    EXPECT_EQ(parseGroups(run.out), twoGroups(tree));
+    EXPECT_TRUE(contains(run.err, "Search Completed.\n")) << run.err;
+}
+
+TEST(CliScan, ExcludedFolderIsLeftOutWhateverItsSpelling) {
+    TempTree tree;
+    tree.addRandomFile("keep/a.bin", 900, 1);
+    tree.addRandomFile("keep/b.bin", 900, 1);
+    tree.addRandomFile("skip/c.bin", 900, 1);
+    tree.addRandomFile("skip/inner/d.bin", 900, 1);
+    const GroupSet kept{{tree.path("keep/a.bin"), tree.path("keep/b.bin")}};
+
+    const auto absolute = runCli({"scan", "--exclude", tree.path("skip") + "/", tree.root()});
+    ASSERT_EQ(absolute.status, 0) << absolute.err;
+    EXPECT_EQ(parseGroups(absolute.out), kept);
+
+    // Relative folders, "." and ".." are made absolute and normal before the engine
+    // compares folder texts.
+    const auto relative = runCli({"scan", "--exclude", "./keep/../skip", "."}, tree.root());
+    ASSERT_EQ(relative.status, 0) << relative.err;
+    EXPECT_EQ(parseGroups(relative.out), kept);
+
+    const auto all = runCli({"scan", tree.root() + "/"});
+    ASSERT_EQ(all.status, 0) << all.err;
+    EXPECT_EQ(parseGroups(all.out),
+              (GroupSet{{tree.path("keep/a.bin"), tree.path("keep/b.bin"), tree.path("skip/c.bin"),
+                         tree.path("skip/inner/d.bin")}}));
+}
+
+TEST(CliScan, FilterOptionsReachTheEngine) {
+    TempTree tree;
+    tree.addRandomFile("top1.jpg", 3000, 1);
+    tree.addRandomFile("top2.jpg", 3000, 1);
+    tree.addRandomFile("sub/deep.jpg", 3000, 1);
+    tree.addRandomFile(".hidden/h1.txt", 100, 2);
+    tree.addRandomFile("h2.txt", 100, 2);
+    tree.addRandomFile("big1.txt", 20 * 1024, 3);
+    tree.addRandomFile("big2.txt", 20 * 1024, 3);
+
+    const GroupSet jpgs{{tree.path("top1.jpg"), tree.path("top2.jpg"), tree.path("sub/deep.jpg")}};
+    const GroupSet bigs{{tree.path("big1.txt"), tree.path("big2.txt")}};
+    const GroupSet hidden{{tree.path(".hidden/h1.txt"), tree.path("h2.txt")}};
+
+    auto groups = [&](const std::vector<std::string>& options) {
+        std::vector<std::string> args{"scan", tree.root()};
+        args.insert(args.end(), options.begin(), options.end());
+        const auto run = runCli(args);
+        EXPECT_EQ(run.status, 0) << run.err;
+        return parseGroups(run.out);
+    };
+    EXPECT_EQ(groups({"--mask", "Pictures(*.jpg)"}), jpgs);
+    EXPECT_EQ(groups({"--mask", "Pictures(*.jpg)", "--no-subfolders"}),
+              (GroupSet{{tree.path("top1.jpg"), tree.path("top2.jpg")}}));
+    EXPECT_EQ(groups({"--min", "10"}), bigs);
+    EXPECT_EQ(groups({"--max", "1"}), GroupSet{});
+    EXPECT_EQ(groups({"--max", "4", "--hidden"}), (GroupSet{*jpgs.begin(), *hidden.begin()}));
+}
+
+TEST(CliScan, EngineRuntimeErrorIsPrintedAndAborts) {
+    TempTree tree;
+    addTwoGroups(tree);
+    // 2097152 KB no longer fits a signed 32-bit byte count.
+    const auto run = runCli({"scan", "--min", "2097152", tree.root()});
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_TRUE(contains(run.err, "pairwell-cli: Scanning: Overflow\n")) << run.err;
+    EXPECT_TRUE(contains(run.err, "Search Terminated.\n")) << run.err;
+    EXPECT_EQ(run.out, "");
+}
+
+// Files are empty so that the tree of more than 100000 files is quick to build; the
+// same-name search needs no content, and one name occurs twice.
+void addManyNamedFiles(const std::string& root, int count) {
+    for (int i = 0; i < count; ++i) {
+        const std::string folder = root + "/f" + std::to_string(i / 1000);
+        if (i % 1000 == 0) {
+            std::filesystem::create_directory(folder);
+        }
+        const std::string path = folder + "/n" + std::to_string(i);
+        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        ASSERT_GE(fd, 0) << path;
+        ASSERT_EQ(write(fd, "x", 1), 1);
+        close(fd);
+    }
+}
+
+TEST(CliScan, MaxFilesAnswersTheTooManyFilesQuestion) {
+    TempTree tree;
+    addManyNamedFiles(tree.root(), 100000);
+    tree.addFile("extra/n0", "y"); // file 100001, and the only name that occurs twice
+    const GroupSet sameName{{tree.path("f0/n0"), tree.path("extra/n0")}};
+
+    const auto declined =
+        runCli({"scan", "--method", "name", "--max-files", "100000", tree.root()});
+    ASSERT_EQ(declined.status, 0) << declined.err;
+    EXPECT_EQ(declined.out, "");
+    EXPECT_TRUE(contains(declined.err, "Search Completed.\n")) << declined.err;
+    EXPECT_TRUE(contains(declined.err, "Files : 100001\n")) << declined.err;
+
+    const auto accepted =
+        runCli({"scan", "--method", "name", "--max-files", "100001", tree.root()});
+    ASSERT_EQ(accepted.status, 0) << accepted.err;
+    EXPECT_EQ(parseGroups(accepted.out), sameName);
+
+    const auto unlimited = runCli({"scan", "--method", "name", tree.root()});
+    ASSERT_EQ(unlimited.status, 0) << unlimited.err;
+    EXPECT_EQ(parseGroups(unlimited.out), sameName);
+}
+
+} // namespace
+} // namespace pw::test
