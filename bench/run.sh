@@ -158,7 +158,7 @@ for profile in $profiles; do
     done
 done
 
-versions="fdupes $(fdupes --version 2>&1 | awk '{print $2}'), jdupes $(jdupes --version 2>&1 | head -n 1 | awk '{print $2}'), rdfind $(rdfind --version 2>&1 | awk '{print $2}'), rmlint $(rmlint --version 2>&1 | head -n 1 | awk '{print $2}')"
+versions="fdupes $(fdupes --version 2>&1 | awk '{print $2}'), jdupes $(jdupes --version 2>&1 | head -n 1 | awk '{print $2}'), rdfind $(rdfind --version 2>&1 | awk '{print $NF}'), rmlint $(rmlint --version 2>&1 | head -n 1 | awk '{print $2}')"
 output="$REPO/bench/RESULTS.md"
 [ "$quick" -eq 1 ] && output="$work/RESULTS-quick.md"
 python3 "$SUMMARIZE" report --times "$scratch/times.log" --groups "$scratch/groups.log" \

@@ -60,11 +60,14 @@ void CliObserver::progress(const ScanProgress& progress) {
         progress.statusText.empty() ? std::string(stageLabel(progress.stage)) : progress.statusText;
     std::lock_guard lock(m_mutex);
     if (m_terminal) {
-        text = "\r" + fitWidth(std::move(text), terminalWidth(m_err) - 1) + "\x1b[K";
+        // Back to the line's start, the text, then erase what a longer line left behind.
+        std::fputc('\r', m_err);
+        std::fputs(fitWidth(std::move(text), terminalWidth(m_err) - 1).c_str(), m_err);
+        std::fputs("\x1b[K", m_err);
     } else {
         text += '\n';
+        std::fputs(text.c_str(), m_err);
     }
-    std::fputs(text.c_str(), m_err);
     std::fflush(m_err);
     m_lineShown = true;
 }
