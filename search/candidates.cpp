@@ -103,6 +103,18 @@ Candidate& CandidateSet::add(std::uint32_t folder, std::string_view name) {
     return c;
 }
 
+const char* CandidateSet::adoptNames(std::string names) {
+    return m_adopted.emplace_back(std::move(names)).data();
+}
+
+Candidate& CandidateSet::addAdopted(std::uint32_t folder, const char* name, std::uint32_t length) {
+    Candidate& c = m_items.emplace_back();
+    c.name = name;
+    c.nameLength = length;
+    c.folder = folder;
+    return c;
+}
+
 int compareRecords(const CandidateSet& set, const Candidate& a, const Candidate& b,
                    RecordOrder order) {
     if (order == RecordOrder::SizeFirst) {

@@ -43,6 +43,13 @@ public:
     // Copies the name into the arena.
     Candidate& add(std::uint32_t folder, std::string_view name);
 
+    // Takes over a block of names (a folder listing's) so that candidates can point into it
+    // without a copy; returns where the block now lives.
+    const char* adoptNames(std::string names);
+
+    // A candidate whose name already lives in the set (see adoptNames).
+    Candidate& addAdopted(std::uint32_t folder, const char* name, std::uint32_t length);
+
     std::string fullPath(const Candidate& c) const { return folder(c) + std::string(c.fileName()); }
 
     std::vector<Candidate>& items() { return m_items; }
@@ -54,6 +61,7 @@ private:
     std::vector<Candidate> m_items;
     std::deque<std::string> m_folders;
     std::vector<std::unique_ptr<char[]>> m_blocks;
+    std::deque<std::string> m_adopted;
     std::size_t m_blockUsed = 0;
     std::size_t m_blockSize = 0;
 };

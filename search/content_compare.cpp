@@ -82,8 +82,8 @@ private:
         if (m_buffers.size() <= index) {
             m_buffers.resize(index + 1);
         }
-        if (m_buffers[index].size() < m_length) {
-            m_buffers[index].resize(m_length);
+        if (m_buffers[index].size() < m_length + 1) {
+            m_buffers[index].resize(m_length + 1); // room for the probe past the last byte
         }
         return m_buffers[index].data();
     }
@@ -169,26 +169,29 @@ RunGroups groupByKey(const std::vector<std::string>& keys, const std::vector<boo
     return groups;
 }
 
+// Digests of the full 1000-byte blocks. The partial last block is read too, though it does
+// not count, so that a file that changed size is caught like in the other methods.
 bool blockDigests(const std::string& path, std::uint64_t size, std::vector<std::uint64_t>& out,
                   ReadError& error) {
-    constexpr std::uint64_t kBlocksPerRead = 1024;
-    const std::uint64_t blocks = size / kFuzzyBlock;
+    constexpr std::uint64_t kBytesPerRead = 1024 * kFuzzyBlock;
     out.clear();
-    out.reserve(blocks);
+    out.reserve(size / kFuzzyBlock);
     CandidateFile file;
     if (!file.open(path, size, error)) {
         return false;
     }
-    std::vector<char> buffer(std::min(blocks, kBlocksPerRead) * kFuzzyBlock);
-    for (std::uint64_t block = 0; block < blocks; block += kBlocksPerRead) {
-        const std::uint64_t count = std::min(kBlocksPerRead, blocks - block);
-        if (!file.readAt(block * kFuzzyBlock, buffer.data(), count * kFuzzyBlock, error)) {
+    std::vector<char> buffer(std::min(size, kBytesPerRead) + 1);
+    std::uint64_t offset = 0;
+    do {
+        const std::uint64_t length = std::min(kBytesPerRead, size - offset);
+        if (!file.readAt(offset, buffer.data(), length, error)) {
             return false;
         }
-        for (std::uint64_t k = 0; k < count; ++k) {
-            out.push_back(XXH3_64bits(buffer.data() + k * kFuzzyBlock, kFuzzyBlock));
+        for (std::uint64_t block = 0; block + kFuzzyBlock <= length; block += kFuzzyBlock) {
+            out.push_back(XXH3_64bits(buffer.data() + block, kFuzzyBlock));
         }
-    }
+        offset += length;
+    } while (offset < size);
     return true;
 }
 

@@ -19,15 +19,18 @@ bool CrcCtrl::CalculateFile(const std::string& path, std::uint64_t expectedSize)
     std::uint32_t crc = 0;
     bool ok = file.open(path, expectedSize, error);
     if (ok) {
-        std::vector<char> buffer(std::min<std::uint64_t>(kBlock, expectedSize));
-        for (std::uint64_t offset = 0; ok && offset < expectedSize; offset += buffer.size()) {
-            const auto length = static_cast<std::size_t>(
-                std::min<std::uint64_t>(buffer.size(), expectedSize - offset));
+        const auto block = static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, expectedSize));
+        std::vector<char> buffer(block + 1); // room for the probe past the last byte
+        std::uint64_t offset = 0;
+        do {
+            const auto length =
+                static_cast<std::size_t>(std::min<std::uint64_t>(block, expectedSize - offset));
             ok = file.readAt(offset, buffer.data(), length, error);
             if (ok) {
                 crc = libdeflate_crc32(crc, buffer.data(), length);
             }
-        }
+            offset += length;
+        } while (ok && offset < expectedSize);
     }
     if (!ok) {
         m_error = error.message;

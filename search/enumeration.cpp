@@ -5,19 +5,25 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <cmath>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
 #include <limits>
+#include <list>
+#include <mutex>
 #include <set>
 #include <sstream>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/sysmacros.h>
+#include <thread>
 #include <unistd.h>
 
 namespace pw {
@@ -105,6 +111,69 @@ struct DirEntry {
     unsigned char type;
 };
 
+struct ListedFile {
+    std::uint32_t nameOffset;
+    std::uint32_t nameLength;
+    std::uint64_t size;
+    std::int64_t mtime;
+    std::uint64_t device;
+    std::uint64_t inode;
+};
+
+// One folder of the walk: what its listing gave, until the results are put together.
+struct FolderNode {
+    std::string path; // ends in "/"
+    dev_t device = 0;
+    bool root = false;
+    bool listed = false;
+    bool pseudo = false; // a pseudo file system, found when the folder was opened
+    std::string names;
+    std::vector<ListedFile> files;
+    std::vector<std::size_t> children;
+};
+
+// Asks the scanning thread a question on behalf of another worker and waits for the answer:
+// the observer is only ever called on the scanning thread.
+class QuestionRelay {
+public:
+    ErrorAnswer ask(const RuntimeError& error) {
+        std::unique_lock lock(m_mutex);
+        m_pending.push_back({error, std::nullopt});
+        auto* question = &m_pending.back();
+        m_changed.notify_all();
+        m_changed.wait(lock, [question] { return question->answer.has_value(); });
+        const ErrorAnswer answer = *question->answer;
+        m_pending.remove_if([question](const Question& q) { return &q == question; });
+        return answer;
+    }
+
+    // Answers what is waiting; called by the scanning thread between entries.
+    void serve(const std::function<ErrorAnswer(const RuntimeError&)>& answerer) {
+        std::unique_lock lock(m_mutex);
+        for (Question& q : m_pending) {
+            if (!q.answer) {
+                lock.unlock();
+                const ErrorAnswer a = answerer ? answerer(q.error) : ErrorAnswer::Abort;
+                lock.lock();
+                q.answer = a;
+                m_changed.notify_all();
+            }
+        }
+    }
+
+private:
+    struct Question {
+        RuntimeError error;
+        std::optional<ErrorAnswer> answer;
+    };
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::list<Question> m_pending;
+};
+
+// Walks one search path with a few threads. Each folder is listed by one worker; the
+// results are put together afterwards in one fixed depth-first order (a folder's files by
+// name, then its sub-folders by name), so the candidates never depend on thread timing.
 class FolderWalker {
 public:
     FolderWalker(const SearchPathEntry& entry, const EnumerationContext& context, CandidateSet& out,
@@ -114,17 +183,18 @@ public:
           m_maskLower(lowerText(entry.fileTypes)), m_pseudoDevices(pseudoDevices()) {}
 
     FolderCounts walkRoot(const std::string& folder) {
-        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd < 0) {
-            report(folder, "list", errno);
-            return m_counts;
+        FolderNode& root = m_nodes.emplace_back();
+        root.path = folder;
+        root.root = true;
+        m_queue.push_back(0);
+        const unsigned helpers = std::max(1u, std::thread::hardware_concurrency()) - 1;
+        std::vector<std::jthread> threads;
+        for (unsigned k = 0; k < helpers; ++k) {
+            threads.emplace_back([this] { work(false); });
         }
-        struct stat st {};
-        if (::fstat(fd, &st) != 0 || isPseudo(fd, st.st_dev)) {
-            ::close(fd);
-            return m_counts;
-        }
-        walk(folder, fd, st.st_dev);
+        work(true);
+        threads.clear(); // joins
+        assemble();
         return m_counts;
     }
 
@@ -132,32 +202,142 @@ private:
     bool cancelled() const { return m_context.cancel.cancelled(); }
 
     void report(const std::string& path, const char* operation, int error) {
+        std::lock_guard lock(m_issueMutex);
         if (m_context.issues != nullptr) {
             m_context.issues->push_back({path, operation, error, std::strerror(error)});
         }
+    }
+
+    void work(bool scanningThread) {
+        for (;;) {
+            FolderNode* node = nullptr;
+            {
+                std::unique_lock lock(m_mutex);
+                while (m_queue.empty() && m_active > 0 && !cancelled()) {
+                    if (scanningThread) {
+                        m_wake.wait_for(lock, ProgressThrottle::kInterval);
+                        lock.unlock();
+                        m_relay.serve(m_context.runtimeError);
+                        showProgress();
+                        lock.lock();
+                    } else {
+                        m_wake.wait(lock);
+                    }
+                }
+                if (m_queue.empty() || cancelled()) {
+                    m_wake.notify_all();
+                    return;
+                }
+                node = &m_nodes[m_queue.back()];
+                m_queue.pop_back();
+                ++m_active;
+            }
+            std::vector<SubFolder> subFolders = listWithRetry(*node, scanningThread);
+            std::lock_guard lock(m_mutex);
+            for (SubFolder& sub : subFolders) {
+                node->children.push_back(m_nodes.size());
+                FolderNode& child = m_nodes.emplace_back();
+                child.path = node->path + sub.name + "/";
+                child.device = sub.device;
+                m_queue.push_back(node->children.back());
+            }
+            // Deeper folders first keeps the queue, and so the memory, small.
+            std::reverse(m_queue.end() - static_cast<std::ptrdiff_t>(subFolders.size()),
+                         m_queue.end());
+            m_currentFolder = node->path;
+            --m_active;
+            m_wake.notify_all();
+        }
+    }
+
+    void showProgress() {
+        if (!m_context.progress || !m_throttle.due()) {
+            return;
+        }
+        std::string folder;
+        {
+            std::lock_guard lock(m_mutex);
+            folder = m_currentFolder;
+        }
+        ScanProgress p;
+        p.stage = ScanStage::Enumerating;
+        p.statusText = "Scanning... " + folder;
+        const auto parent = folder.find_last_of('/', folder.size() >= 2 ? folder.size() - 2 : 0);
+        p.captionText = "Scanning... " + folder.substr(0, 3) + ".../" +
+                        (parent == std::string::npos ? folder : folder.substr(parent + 1));
+        p.processed = m_filesListed.load();
+        m_context.progress(p);
+    }
+
+    struct SubFolder {
+        std::string name;
+        dev_t device;
+    };
+
+    std::vector<SubFolder> listWithRetry(FolderNode& node, bool scanningThread) {
+        for (;;) {
+            try {
+                return list(node, scanningThread);
+            } catch (const std::bad_alloc&) {
+                node.names.clear();
+                node.files.clear();
+                const RuntimeError error{7, "Out of memory", "Generate Folder List", node.path};
+                const ErrorAnswer answer = scanningThread && m_context.runtimeError
+                                               ? m_context.runtimeError(error)
+                                               : m_relay.ask(error);
+                if (answer != ErrorAnswer::Retry) {
+                    node.listed = true;
+                    return {};
+                }
+            }
+        }
+    }
+
+    // Opens, lists and sorts one folder and handles its entries.
+    std::vector<SubFolder> list(FolderNode& node, bool scanningThread) {
+        node.listed = true;
+        const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (node.root ? 0 : O_NOFOLLOW);
+        const int fd = ::open(node.path.c_str(), flags);
+        if (fd < 0) {
+            report(node.path, "list", errno);
+            return {};
+        }
+        struct stat st {};
+        if (::fstat(fd, &st) != 0 ||
+            ((node.root || st.st_dev != node.device) && isPseudo(fd, st.st_dev))) {
+            node.pseudo = true;
+            ::close(fd);
+            return {};
+        }
+        node.device = st.st_dev;
+        if (m_context.excluded.contains(node.path)) {
+            ::close(fd); // entered and counted, but nothing in it is handled
+            return {};
+        }
+        const std::vector<DirEntry> entries = readListing(node.path, fd);
+        std::vector<SubFolder> subFolders;
+        std::uint32_t sinceCheck = 0;
+        for (const DirEntry& entry : entries) {
+            if (cancelled()) {
+                break;
+            }
+            if (scanningThread && ++sinceCheck == kEntriesPerProgressCheck) {
+                sinceCheck = 0;
+                m_relay.serve(m_context.runtimeError);
+                showProgress();
+            }
+            handleEntry(node, fd, entry, subFolders);
+        }
+        ::close(fd);
+        return subFolders;
     }
 
     bool isPseudo(int fd, dev_t device) const {
         return m_pseudoDevices.count(device) != 0 || isPseudoMagic(fd);
     }
 
-    void showProgress(const std::string& folder) {
-        if (!m_context.progress || !m_throttle.due()) {
-            return;
-        }
-        ScanProgress p;
-        p.stage = ScanStage::Enumerating;
-        p.statusText = "Scanning... " + folder;
-        const auto parent = folder.find_last_of('/', folder.size() - 2);
-        p.captionText = "Scanning... " + folder.substr(0, 3) + ".../" +
-                        (parent == std::string::npos ? folder : folder.substr(parent + 1));
-        p.processed = m_counts.files;
-        m_context.progress(p);
-    }
-
     // Reads a whole listing first and sorts it, so that the order of the records never
-    // depends on the order the file system returns. The folder's handle is closed before
-    // its sub-folders are entered, so deep trees never run out of handles.
+    // depends on the order the file system returns.
     std::vector<DirEntry> readListing(const std::string& folder, int fd) {
         std::vector<DirEntry> entries;
         const int listFd = ::dup(fd);
@@ -219,120 +399,72 @@ private:
         return m_maskLower.find(lowerText(name.substr(dot))) != std::string::npos;
     }
 
-    void addFile(const std::string& folder, std::uint32_t& folderIndex, std::string_view name,
-                 const struct stat& st) {
-        if (folderIndex == kNoFolder) {
-            folderIndex = m_out.addFolder(folder);
-        }
-        Candidate& c = m_out.add(folderIndex, name);
-        c.size = static_cast<std::uint64_t>(st.st_size);
-        c.mtime = st.st_mtim.tv_sec;
-        c.device = st.st_dev;
-        c.inode = st.st_ino;
-        ++m_counts.files;
-    }
-
-    struct SubFolder {
-        std::string name;
-        dev_t device;
-    };
-
-    // Handles one entry; returns a sub-folder to enter, if it is one.
-    std::optional<SubFolder> handleEntry(const std::string& folder, int fd, dev_t folderDevice,
-                                         std::uint32_t& folderIndex, const DirEntry& entry) {
+    void handleEntry(FolderNode& node, int fd, const DirEntry& entry,
+                     std::vector<SubFolder>& subFolders) {
         switch (entry.type) {
         case DT_REG:
         case DT_DIR:
         case DT_UNKNOWN:
             break;
         default:
-            return std::nullopt; // links, devices, pipes and sockets are never candidates
+            return; // links, devices, pipes and sockets are never candidates
         }
         if (entry.type == DT_DIR && !m_subFolders) {
-            return std::nullopt;
+            return;
         }
         struct stat st {};
         if (::fstatat(fd, entry.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-            return std::nullopt; // vanished since the listing
+            return; // vanished since the listing
         }
         if (S_ISDIR(st.st_mode)) {
-            if (!m_subFolders || skippedByOptions(folder, entry.name)) {
-                return std::nullopt;
+            const bool pseudo = st.st_dev != node.device && m_pseudoDevices.count(st.st_dev) != 0;
+            if (m_subFolders && !pseudo && !skippedByOptions(node.path, entry.name)) {
+                subFolders.push_back({entry.name, st.st_dev});
             }
-            return SubFolder{entry.name, st.st_dev != folderDevice ? st.st_dev : folderDevice};
+            return;
         }
-        if (S_ISREG(st.st_mode) && !skippedByOptions(folder, entry.name) &&
+        if (S_ISREG(st.st_mode) && !skippedByOptions(node.path, entry.name) &&
             acceptsFile(entry.name, static_cast<std::uint64_t>(st.st_size))) {
-            addFile(folder, folderIndex, entry.name, st);
-        }
-        return std::nullopt;
-    }
-
-    void walk(const std::string& folder, int fd, dev_t device) {
-        if (m_context.excluded.contains(folder)) {
-            ::close(fd); // entered and counted, but nothing in it is handled
-            return;
-        }
-        const std::vector<DirEntry> entries = readListing(folder, fd);
-        std::vector<SubFolder> subFolders;
-        std::uint32_t folderIndex = kNoFolder;
-        std::uint32_t sinceCheck = 0;
-        for (const DirEntry& entry : entries) {
-            if (cancelled()) {
-                break;
-            }
-            if (++sinceCheck == kEntriesPerProgressCheck) {
-                sinceCheck = 0;
-                showProgress(folder);
-            }
-            handleWithRetry(folder, fd, device, folderIndex, entry, subFolders);
-        }
-        ::close(fd);
-        for (const SubFolder& sub : subFolders) {
-            if (cancelled()) {
-                return;
-            }
-            enterSubFolder(folder + sub.name + "/", device, sub.device);
-            showProgress(folder);
+            node.files.push_back({static_cast<std::uint32_t>(node.names.size()),
+                                  static_cast<std::uint32_t>(entry.name.size()),
+                                  static_cast<std::uint64_t>(st.st_size), st.st_mtim.tv_sec,
+                                  st.st_dev, st.st_ino});
+            node.names += entry.name;
+            ++m_filesListed;
         }
     }
 
-    void handleWithRetry(const std::string& folder, int fd, dev_t device,
-                         std::uint32_t& folderIndex, const DirEntry& entry,
-                         std::vector<SubFolder>& subFolders) {
-        for (;;) {
-            try {
-                if (auto sub = handleEntry(folder, fd, device, folderIndex, entry)) {
-                    subFolders.push_back(std::move(*sub));
-                }
-                return;
-            } catch (const std::bad_alloc&) {
-                const RuntimeError error{7, "Out of memory", "Generate Folder List",
-                                         folder + entry.name};
-                if (!m_context.runtimeError ||
-                    m_context.runtimeError(error) != ErrorAnswer::Retry) {
-                    return;
+    // Puts the listings together depth first and frees each as it goes. The candidate list
+    // is sized once: growing it by doubling would hold two copies at its peak.
+    void assemble() {
+        auto& items = m_out.items();
+        items.reserve(items.size() + static_cast<std::size_t>(m_filesListed.load()));
+        std::vector<std::size_t> stack{0};
+        while (!stack.empty()) {
+            FolderNode& node = m_nodes[stack.back()];
+            stack.pop_back();
+            if (!node.listed || node.pseudo) {
+                continue;
+            }
+            if (!node.root) {
+                ++m_counts.folders;
+            }
+            if (!node.files.empty()) {
+                const std::uint32_t folder = m_out.addFolder(node.path);
+                const char* names = m_out.adoptNames(std::move(node.names));
+                for (const ListedFile& f : node.files) {
+                    Candidate& c = m_out.addAdopted(folder, names + f.nameOffset, f.nameLength);
+                    c.size = f.size;
+                    c.mtime = f.mtime;
+                    c.device = f.device;
+                    c.inode = f.inode;
+                    ++m_counts.files;
                 }
             }
+            stack.insert(stack.end(), node.children.rbegin(), node.children.rend());
+            node = FolderNode{};
         }
     }
-
-    void enterSubFolder(const std::string& path, dev_t parentDevice, dev_t device) {
-        const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd < 0) {
-            report(path, "list", errno);
-            ++m_counts.folders;
-            return;
-        }
-        if (device != parentDevice && isPseudo(fd, device)) {
-            ::close(fd);
-            return;
-        }
-        ++m_counts.folders;
-        walk(path, fd, device);
-    }
-
-    static constexpr std::uint32_t kNoFolder = std::numeric_limits<std::uint32_t>::max();
 
     const EnumerationContext& m_context;
     CandidateSet& m_out;
@@ -343,6 +475,16 @@ private:
     std::set<dev_t> m_pseudoDevices;
     FolderCounts m_counts;
     ProgressThrottle m_throttle;
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<FolderNode> m_nodes;
+    std::vector<std::size_t> m_queue;
+    unsigned m_active = 0;
+    std::string m_currentFolder;
+    std::atomic<std::int64_t> m_filesListed{0};
+    std::mutex m_issueMutex;
+    QuestionRelay m_relay;
 };
 
 } // namespace
@@ -405,8 +547,16 @@ FolderCounts GetFiles(const SearchPathEntry& entry, const EnumerationContext& co
         folder += '/';
     }
     const SizeLimits limits = parseSizeLimits(entry.minSize, entry.maxSize);
+    const std::size_t issuesBefore = context.issues != nullptr ? context.issues->size() : 0;
     FolderWalker walker(entry, context, out, limits);
-    return walker.walkRoot(folder);
+    const FolderCounts counts = walker.walkRoot(folder);
+    if (context.issues != nullptr) {
+        // Workers report in the order they happen to meet problems.
+        std::sort(context.issues->begin() + static_cast<std::ptrdiff_t>(issuesBefore),
+                  context.issues->end(),
+                  [](const FileIssue& a, const FileIssue& b) { return a.path < b.path; });
+    }
+    return counts;
 }
 
 } // namespace pw

@@ -69,15 +69,19 @@ struct EnumerationContext {
     const CancelToken& cancel;
     // Progress texts; called on the scanning thread, at most a few times a second.
     std::function<void(const ScanProgress&)> progress;
-    // Asked when a folder's walk fails unexpectedly: Retry walks the entry again.
+    // Asked, on the scanning thread, when listing a folder fails unexpectedly (out of
+    // memory): Retry lists the folder again, Abort leaves it.
     std::function<ErrorAnswer(const RuntimeError&)> runtimeError;
     std::vector<FileIssue>* issues = nullptr;
 };
 
-// Walks one included row and appends its accepted files to `out`. Returns the files taken
-// and the folders entered. A folder that cannot be listed contributes nothing (it is
-// reported in issues); symbolic links are never followed; pseudo file systems (proc,
-// sysfs, ...) are never entered. Throws ScanFailure for size limits that do not fit.
+// Walks one included row and appends its accepted files to `out`, a folder's files by name
+// and then its sub-folders by name, whatever order the file system lists them in. Folders
+// are listed on several threads; `progress` and `runtimeError` are only called on the
+// calling thread. Returns the files taken and the folders entered. A folder that cannot be
+// listed contributes nothing (it is reported in issues, sorted by path); symbolic links are
+// never followed; pseudo file systems (proc, sysfs, ...) are never entered. Cancellation
+// stops the walk at the next entry. Throws ScanFailure for size limits that do not fit.
 FolderCounts GetFiles(const SearchPathEntry& entry, const EnumerationContext& context,
                       CandidateSet& out);
 

@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace pw {
@@ -30,30 +29,24 @@ void CandidateFile::close() {
 
 bool CandidateFile::open(const std::string& path, std::uint64_t expectedSize, ReadError& error) {
     close();
-    // O_NONBLOCK: a name that became a FIFO since the listing must not hang the scan.
+    // O_NONBLOCK: a name that became a FIFO since the listing must not hang the scan; it
+    // fails at its first read, like a name that became a folder.
     m_fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (m_fd < 0) {
         return fail(error, errno);
     }
-    struct stat st {};
-    if (::fstat(m_fd, &st) != 0) {
-        const int code = errno;
-        close();
-        return fail(error, code);
-    }
-    if (!S_ISREG(st.st_mode) || static_cast<std::uint64_t>(st.st_size) != expectedSize) {
-        close();
-        return fail(error, 0);
-    }
+    m_size = expectedSize;
     return true;
 }
 
 bool CandidateFile::readAt(std::uint64_t offset, char* buffer, std::size_t length,
                            ReadError& error) const {
+    const bool last = offset + length == m_size;
+    const std::size_t wanted = last ? length + 1 : length;
     std::size_t done = 0;
-    while (done < length) {
+    while (done < wanted) {
         const ssize_t n =
-            ::pread(m_fd, buffer + done, length - done, static_cast<off_t>(offset + done));
+            ::pread(m_fd, buffer + done, wanted - done, static_cast<off_t>(offset + done));
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
@@ -61,11 +54,11 @@ bool CandidateFile::readAt(std::uint64_t offset, char* buffer, std::size_t lengt
             return fail(error, errno);
         }
         if (n == 0) {
-            return fail(error, 0);
+            break;
         }
         done += static_cast<std::size_t>(n);
     }
-    return true;
+    return done == length ? true : fail(error, 0);
 }
 
 } // namespace pw
