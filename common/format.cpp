@@ -1,5 +1,6 @@
 #include "common/format.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -42,9 +43,12 @@ std::string FormatSize(double bytes) {
 }
 
 std::string SizeKey(std::uint64_t bytes) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%012llu", static_cast<unsigned long long>(bytes));
-    return buffer;
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, bytes).ptr;
+    const auto length = static_cast<std::size_t>(end - digits);
+    std::string key(length < 12 ? 12 - length : 0, '0');
+    key.append(digits, length);
+    return key;
 }
 
 std::string DateText(std::time_t time) {

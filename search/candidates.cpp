@@ -14,23 +14,24 @@ constexpr std::size_t kArenaBlock = 64 * 1024;
 constexpr std::uint64_t kTwelveDigits = 1'000'000'000'000ULL;
 
 // Walks the lower-cased code points of a record as if its fields, joined by "?", were one
-// text. The date text ends every record and is made only when a comparison reaches it,
-// which happens only for records whose other fields tie.
+// text. The size key and the date text are made only when a comparison reaches them, which
+// for most pairs of records it never does.
 class RecordCursor {
 public:
-    RecordCursor(std::string_view first, std::string_view second, std::string_view folder,
-                 std::int64_t mtime)
-        : m_pieces{first, "?", second, "?", folder, "?", {}}, m_mtime(mtime) {}
+    RecordCursor(const CandidateSet& set, const Candidate& c, RecordOrder order)
+        : m_candidate(c), m_sizePiece(order == RecordOrder::SizeFirst ? 0 : 2) {
+        m_pieces[order == RecordOrder::SizeFirst ? 2 : 0] = c.fileName();
+        m_pieces[1] = m_pieces[3] = m_pieces[5] = "?";
+        m_pieces[4] = set.folder(c);
+    }
 
     // Next code point, or -1 at the end of the record.
     std::int64_t next() {
+        materialize();
         while (m_piece < m_pieces.size() && m_pos >= m_pieces[m_piece].size()) {
             ++m_piece;
             m_pos = 0;
-            if (m_piece == kDatePiece && m_date.empty()) {
-                m_date = DateText(m_mtime);
-                m_pieces[kDatePiece] = m_date;
-            }
+            materialize();
         }
         if (m_piece == m_pieces.size()) {
             return -1;
@@ -54,8 +55,20 @@ public:
 private:
     static constexpr std::size_t kDatePiece = 6;
 
-    std::array<std::string_view, 7> m_pieces;
-    std::int64_t m_mtime;
+    void materialize() {
+        if (m_piece == m_sizePiece && m_sizeKey.empty()) {
+            m_sizeKey = SizeKey(m_candidate.size);
+            m_pieces[m_sizePiece] = m_sizeKey;
+        } else if (m_piece == kDatePiece && m_date.empty()) {
+            m_date = DateText(m_candidate.mtime);
+            m_pieces[kDatePiece] = m_date;
+        }
+    }
+
+    const Candidate& m_candidate;
+    std::size_t m_sizePiece;
+    std::array<std::string_view, 7> m_pieces{};
+    std::string m_sizeKey;
     std::string m_date;
     std::size_t m_piece = 0;
     std::size_t m_pos = 0;
@@ -117,26 +130,19 @@ Candidate& CandidateSet::addAdopted(std::uint32_t folder, const char* name, std:
 
 int compareRecords(const CandidateSet& set, const Candidate& a, const Candidate& b,
                    RecordOrder order) {
+    // Two 12-digit size keys compare as their numbers; longer keys compare as text.
+    if (order == RecordOrder::SizeFirst && a.size != b.size && a.size < kTwelveDigits &&
+        b.size < kTwelveDigits) {
+        return a.size < b.size ? -1 : 1;
+    }
+    RecordCursor x(set, a, order);
+    RecordCursor y(set, b, order);
     if (order == RecordOrder::SizeFirst) {
-        // Two 12-digit size keys compare as their numbers; longer keys compare as text.
-        const bool shortKeys = a.size < kTwelveDigits && b.size < kTwelveDigits;
-        if (shortKeys && a.size != b.size) {
-            return a.size < b.size ? -1 : 1;
-        }
-        const std::string aKey = SizeKey(a.size);
-        const std::string bKey = SizeKey(b.size);
-        RecordCursor x(aKey, a.fileName(), set.folder(a), a.mtime);
-        RecordCursor y(bKey, b.fileName(), set.folder(b), b.mtime);
         if (a.size == b.size) {
             x.skipFirstField();
             y.skipFirstField();
         }
-        return compareCursors(x, y);
     }
-    const std::string aKey = SizeKey(a.size);
-    const std::string bKey = SizeKey(b.size);
-    RecordCursor x(a.fileName(), aKey, set.folder(a), a.mtime);
-    RecordCursor y(b.fileName(), bKey, set.folder(b), b.mtime);
     return compareCursors(x, y);
 }
 

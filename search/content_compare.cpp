@@ -15,23 +15,18 @@ namespace {
 
 // Most files that differ do so in their first pages; later chunks grow so that large
 // equal files are compared with few system calls.
-constexpr std::size_t kFirstChunk = 16 * 1024;
+constexpr std::size_t kFirstChunk = 4 * 1024;
 constexpr std::size_t kMaxChunk = 1024 * 1024;
 constexpr std::size_t kChunkGrowth = 8;
 // Bytes of representative chunks one call keeps; past it, new representatives keep only
 // their hash and are read again for the rare comparison that needs their bytes.
 constexpr std::size_t kBufferBudget = 16 * 1024 * 1024;
 constexpr std::size_t kLinearSearchLimit = 16;
+constexpr std::size_t kOpenFilesPerRun = 64;
 constexpr std::uint64_t kFuzzyBlock = 1000;
 
 void addIssue(std::vector<FileIssue>& issues, const std::string& path, const ReadError& error) {
     issues.push_back({path, "read", error.error, error.message});
-}
-
-bool readChunk(const std::string& path, std::uint64_t size, std::uint64_t offset, char* buffer,
-               std::size_t length, ReadError& error) {
-    CandidateFile file;
-    return file.open(path, size, error) && file.readAt(offset, buffer, length, error);
 }
 
 // Splits the files of one class by the bytes of one chunk.
@@ -39,7 +34,7 @@ class ChunkSplitter {
 public:
     ChunkSplitter(const std::vector<std::string>& paths, std::uint64_t size,
                   std::vector<FileIssue>& issues)
-        : m_paths(paths), m_size(size), m_issues(issues) {}
+        : m_paths(paths), m_size(size), m_issues(issues), m_files(paths.size()) {}
 
     // Appends the sub-classes of two or more files to `out`. False when cancelled.
     bool split(const std::vector<std::uint32_t>& members, std::uint64_t offset, std::size_t length,
@@ -55,8 +50,9 @@ public:
             }
             char* current = buffer(m_buffersUsed);
             ReadError error;
-            if (!readChunk(m_paths[member], m_size, offset, current, length, error)) {
+            if (!read(member, current, error)) {
                 addIssue(m_issues, m_paths[member], error);
+                release(member);
                 continue;
             }
             place(member, current);
@@ -64,6 +60,8 @@ public:
         for (Sub& sub : m_subs) {
             if (sub.members.size() >= 2) {
                 out.push_back(std::move(sub.members));
+            } else {
+                release(sub.members.front());
             }
         }
         return true;
@@ -88,6 +86,30 @@ private:
         return m_buffers[index].data();
     }
 
+    // Files that go on to the next chunk stay open, up to a bound, so that large equal
+    // files are not looked up by path again for every chunk.
+    bool read(std::uint32_t member, char* buffer, ReadError& error) {
+        CandidateFile& file = m_files[member];
+        if (!file.isOpen()) {
+            if (!file.open(m_paths[member], m_size, error)) {
+                return false;
+            }
+            ++m_openFiles;
+        }
+        const bool ok = file.readAt(m_offset, buffer, m_length, error);
+        if (m_openFiles > kOpenFilesPerRun) {
+            release(member);
+        }
+        return ok;
+    }
+
+    void release(std::uint32_t member) {
+        if (m_files[member].isOpen()) {
+            m_files[member].close();
+            --m_openFiles;
+        }
+    }
+
     bool sameBytes(const Sub& sub, const char* current) {
         if (sub.buffer != kNoBuffer) {
             return std::memcmp(m_buffers[sub.buffer].data(), current, m_length) == 0;
@@ -95,8 +117,7 @@ private:
         // Over the budget: read the representative's chunk again into a spare buffer.
         char* spare = buffer(m_buffersUsed + 1);
         ReadError error;
-        const std::uint32_t representative = sub.members.front();
-        return readChunk(m_paths[representative], m_size, m_offset, spare, m_length, error) &&
+        return read(sub.members.front(), spare, error) &&
                std::memcmp(spare, current, m_length) == 0;
     }
 
@@ -138,6 +159,8 @@ private:
     const std::vector<std::string>& m_paths;
     std::uint64_t m_size;
     std::vector<FileIssue>& m_issues;
+    std::vector<CandidateFile> m_files;
+    std::size_t m_openFiles = 0;
     std::vector<std::vector<char>> m_buffers;
     std::size_t m_buffersUsed = 0;
     std::uint64_t m_offset = 0;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
+#include <utility>
 
 namespace pw {
 namespace {
@@ -18,6 +19,18 @@ bool fail(ReadError& error, int code) {
 
 CandidateFile::~CandidateFile() {
     close();
+}
+
+CandidateFile::CandidateFile(CandidateFile&& other) noexcept
+    : m_fd(std::exchange(other.m_fd, -1)), m_size(other.m_size) {}
+
+CandidateFile& CandidateFile::operator=(CandidateFile&& other) noexcept {
+    if (this != &other) {
+        close();
+        m_fd = std::exchange(other.m_fd, -1);
+        m_size = other.m_size;
+    }
+    return *this;
 }
 
 void CandidateFile::close() {

@@ -22,6 +22,8 @@ public:
     ~CandidateFile();
     CandidateFile(const CandidateFile&) = delete;
     CandidateFile& operator=(const CandidateFile&) = delete;
+    CandidateFile(CandidateFile&& other) noexcept;
+    CandidateFile& operator=(CandidateFile&& other) noexcept;
 
     bool open(const std::string& path, std::uint64_t expectedSize, ReadError& error);
 
@@ -30,6 +32,7 @@ public:
     bool readAt(std::uint64_t offset, char* buffer, std::size_t length, ReadError& error) const;
 
     void close();
+    bool isOpen() const { return m_fd >= 0; }
 
 private:
     int m_fd = -1;
