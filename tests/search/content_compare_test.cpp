@@ -1,0 +1,174 @@
+#include "search/content_compare.h"
+#include "search/crc_ctrl.h"
+#include "support/temp_tree.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace pw {
+namespace {
+
+using test::TempTree;
+
+struct SameSizeRun {
+    std::vector<std::string> paths;
+    std::uint64_t size = 0;
+};
+
+// Files of `size` bytes; file k holds the pseudo-random bytes of seeds[k].
+SameSizeRun makeRun(TempTree& tree, std::uint64_t size, const std::vector<std::uint32_t>& seeds) {
+    SameSizeRun run;
+    run.size = size;
+    for (std::size_t k = 0; k < seeds.size(); ++k) {
+        run.paths.push_back(tree.addRandomFile("f" + std::to_string(k), size, seeds[k]));
+    }
+    return run;
+}
+
+// The groups a pairwise walk gives for files identified by their seeds.
+RunGroups expectedGroups(const std::vector<std::uint32_t>& seeds) {
+    RunGroups groups;
+    std::vector<bool> taken(seeds.size(), false);
+    for (std::uint32_t i = 0; i < seeds.size(); ++i) {
+        if (taken[i]) {
+            continue;
+        }
+        std::vector<std::uint32_t> group{i};
+        for (std::uint32_t j = i + 1; j < seeds.size(); ++j) {
+            if (!taken[j] && seeds[j] == seeds[i]) {
+                group.push_back(j);
+                taken[j] = true;
+            }
+        }
+        if (group.size() > 1) {
+            groups.push_back(group);
+        }
+    }
+    return groups;
+}
+
+TEST(PartitionByBytes, ManyDistinctFilesUseTheHashIndexAndKeepFirstMemberOrder) {
+    TempTree tree;
+    std::vector<std::uint32_t> seeds;
+    for (std::uint32_t k = 0; k < 60; ++k) {
+        seeds.push_back(k % 23); // 23 distinct contents, most of them three times
+    }
+    const SameSizeRun run = makeRun(tree, 5000, seeds);
+    std::vector<FileIssue> issues;
+    CancelToken cancel;
+    const auto groups = partitionByBytes(run.paths, run.size, cancel, issues);
+    ASSERT_TRUE(groups);
+    EXPECT_EQ(*groups, expectedGroups(seeds));
+    EXPECT_TRUE(issues.empty());
+}
+
+TEST(PartitionByBytes, RepresentativesBeyondTheMemoryBudgetAreReadAgainNotMisjudged) {
+    // 4200 distinct 4 KiB first blocks overflow the budget for kept representatives; the
+    // later copies must still be matched byte for byte against their first occurrence.
+    TempTree tree;
+    std::vector<std::uint32_t> seeds;
+    for (std::uint32_t k = 0; k < 4200; ++k) {
+        seeds.push_back(k);
+    }
+    for (std::uint32_t k = 4100; k < 4200; ++k) {
+        seeds.push_back(k); // copies of representatives kept without their bytes
+    }
+    seeds.push_back(0); // and one of a representative kept with them
+    const SameSizeRun run = makeRun(tree, 4096 + 10, seeds);
+    std::vector<FileIssue> issues;
+    CancelToken cancel;
+    const auto groups = partitionByBytes(run.paths, run.size, cancel, issues);
+    ASSERT_TRUE(groups);
+    EXPECT_EQ(*groups, expectedGroups(seeds));
+}
+
+TEST(PartitionByBytes, LargeGroupsBeyondTheOpenFileBoundStayExact) {
+    // 150 copies of one large file and 10 of another: more than the files kept open between
+    // chunks, so some are looked up again for every chunk.
+    TempTree tree;
+    std::vector<std::uint32_t> seeds;
+    for (std::uint32_t k = 0; k < 160; ++k) {
+        seeds.push_back(k % 16 == 3 ? 2u : 1u);
+    }
+    const SameSizeRun run = makeRun(tree, 300000, seeds);
+    std::vector<FileIssue> issues;
+    CancelToken cancel;
+    const auto groups = partitionByBytes(run.paths, run.size, cancel, issues);
+    ASSERT_TRUE(groups);
+    EXPECT_EQ(*groups, expectedGroups(seeds));
+}
+
+TEST(PartitionByBytes, UnreadableFilesAreReportedAndLeftOut) {
+    TempTree tree;
+    SameSizeRun run = makeRun(tree, 2048, {1, 1, 1});
+    tree.remove("f1");
+    tree.addFolder("f1"); // now a folder: opening works, reading does not
+    run.paths.push_back(tree.path("missing"));
+    std::vector<FileIssue> issues;
+    CancelToken cancel;
+    const auto groups = partitionByBytes(run.paths, run.size, cancel, issues);
+    ASSERT_TRUE(groups);
+    EXPECT_EQ(*groups, (RunGroups{{0, 2}}));
+    ASSERT_EQ(issues.size(), 2u);
+    EXPECT_EQ(issues[0].path, tree.path("f1"));
+    EXPECT_EQ(issues[0].error, EISDIR);
+    EXPECT_EQ(issues[1].error, ENOENT);
+}
+
+TEST(PartitionByBytes, ACancelledRunGivesNothing) {
+    TempTree tree;
+    const SameSizeRun run = makeRun(tree, 100, {1, 1});
+    std::vector<FileIssue> issues;
+    CancelToken cancel;
+    cancel.cancel();
+    EXPECT_FALSE(partitionByBytes(run.paths, run.size, cancel, issues));
+    EXPECT_FALSE(partitionByCrc(run.paths, run.size, cancel, issues));
+    EXPECT_FALSE(partitionFuzzy(run.paths, run.size, cancel, issues));
+}
+
+TEST(CrcCtrl, ComputesTheStandardCrc32AsEightHexDigits) {
+    TempTree tree;
+    CrcCtrl crc;
+    crc.setMode(6);
+    EXPECT_EQ(crc.mode(), 6);
+    ASSERT_TRUE(crc.CalculateFile(tree.addFile("check", "123456789"), 9));
+    EXPECT_EQ(crc.crcText(), "CBF43926");
+    ASSERT_TRUE(crc.CalculateFile(tree.addFile("empty", ""), 0));
+    EXPECT_EQ(crc.crcText(), "00000000");
+    // A file that is not the size it was listed with gives no text.
+    EXPECT_FALSE(crc.CalculateFile(tree.path("check"), 8));
+    EXPECT_EQ(crc.crcText(), "");
+    EXPECT_FALSE(crc.CalculateFile(tree.path("check"), 10));
+    EXPECT_FALSE(crc.CalculateFile(tree.path("none"), 9));
+    EXPECT_EQ(crc.lastErrno(), ENOENT);
+}
+
+TEST(CrcCtrl, LargeFilesAcrossReadBlocks) {
+    TempTree tree;
+    const std::uint64_t size = 3 * 1024 * 1024 + 17;
+    const SameSizeRun run = makeRun(tree, size, {4, 4, 5});
+    std::vector<FileIssue> issues;
+    CancelToken cancel;
+    const auto groups = partitionByCrc(run.paths, run.size, cancel, issues);
+    ASSERT_TRUE(groups);
+    EXPECT_EQ(*groups, (RunGroups{{0, 1}}));
+}
+
+TEST(FuzzyMatch, HalfTheBlocksWithTheFixedPointRounding) {
+    EXPECT_FALSE(fuzzyMatch({}, {}));
+    EXPECT_FALSE(fuzzyMatch({1, 2}, {1, 2, 3}));
+    EXPECT_TRUE(fuzzyMatch({1, 2}, {1, 9}));
+    EXPECT_FALSE(fuzzyMatch({1, 2, 3}, {1, 8, 9}));
+    // 1250000 equal blocks of 2500001 is 49.99998 percent: kept with four decimals that
+    // rounds to 50.0000, which is enough.
+    std::vector<std::uint64_t> a(2500001, 7);
+    std::vector<std::uint64_t> b(2500001, 8);
+    std::fill(b.begin(), b.begin() + 1250000, 7);
+    EXPECT_TRUE(fuzzyMatch(a, b));
+    // 1249990 of them is 49.9996 percent: not enough.
+    std::fill(b.begin() + 1249990, b.begin() + 1250000, 8);
+    EXPECT_FALSE(fuzzyMatch(a, b));
+}
+
+} // namespace
+} // namespace pw
