@@ -18,7 +18,7 @@ using client::ObjectRef;
 
 const std::string ServerKey = "CLSID/{212D4FD0-AEBC-11D5-B108-0050BF1BCBE3}/InprocServer32";
 
-class ClientHelper : public ::testing::Test {
+class VelomailClient : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(DllRegisterServer(), S_OK); }
     void TearDown() override { EXPECT_EQ(client::loadedModuleCount(), 0u); }
@@ -37,7 +37,7 @@ protected:
     ScopedEnv m_timeout{"VELOMAIL_TEST_TIMEOUT_MS", "5000"};
 };
 
-TEST_F(ClientHelper, CreatesWorkingObjectsByClsidAndProgId) {
+TEST_F(VelomailClient, CreatesWorkingObjectsByClsidAndProgId) {
     ScriptedSmtpServer server({Script::acceptingAll()});
     ObjectRef byClsid;
     ASSERT_EQ(client::createObject(CLSID_Smtp, IID_ISmtp, byClsid), S_OK);
@@ -65,7 +65,7 @@ TEST_F(ClientHelper, CreatesWorkingObjectsByClsidAndProgId) {
     }
 }
 
-TEST_F(ClientHelper, ProgIdWithoutClassFollowsCurVer) {
+TEST_F(VelomailClient, ProgIdWithoutClassFollowsCurVer) {
     edit("Vendor.Mailer", "@", "Mailer");
     edit("Vendor.Mailer/CurVer", "@", "Velomail.Smtp.1");
     edit("Loop.A/CurVer", "@", "Loop.B");
@@ -76,7 +76,7 @@ TEST_F(ClientHelper, ProgIdWithoutClassFollowsCurVer) {
     EXPECT_EQ(client::classIdFromProgId("Loop.A", clsid), CO_E_CLASSSTRING);
 }
 
-TEST_F(ClientHelper, UnknownOrBrokenRegistrationsAreReported) {
+TEST_F(VelomailClient, UnknownOrBrokenRegistrationsAreReported) {
     ObjectRef object;
     EXPECT_EQ(client::createObject("No.Such.Class", IID_ISmtp, object), CO_E_CLASSSTRING);
     EXPECT_EQ(
@@ -102,7 +102,7 @@ TEST_F(ClientHelper, UnknownOrBrokenRegistrationsAreReported) {
     EXPECT_FALSE(object);
 }
 
-TEST_F(ClientHelper, LibraryIsReleasedWithTheLastObjectWhenItAgrees) {
+TEST_F(VelomailClient, LibraryIsReleasedWithTheLastObjectWhenItAgrees) {
     ObjectRef first;
     ObjectRef second;
     ASSERT_EQ(client::createObject(CLSID_Smtp, IID_ISmtp, first), S_OK);

@@ -14,7 +14,7 @@ IClassFactory* classFactory() {
     return static_cast<IClassFactory*>(factory);
 }
 
-TEST(SmtpObjectModel, InterfacesShareOneCountedObject) {
+TEST(VelomailObjectModel, InterfacesShareOneCountedObject) {
     SmtpObject smtp;
     ISmtp* object = smtp.get();
     void* asUnknown = nullptr;
@@ -39,7 +39,7 @@ TEST(SmtpObjectModel, InterfacesShareOneCountedObject) {
     EXPECT_EQ(object->QueryInterface(IID_ISmtp, nullptr), E_POINTER);
 }
 
-TEST(SmtpObjectModel, ObjectsAndFactoryReferencesLockTheModule) {
+TEST(VelomailObjectModel, ObjectsAndFactoryReferencesLockTheModule) {
     ASSERT_EQ(DllCanUnloadNow(), S_OK);
     {
         SmtpObject smtp;
@@ -70,7 +70,7 @@ TEST(SmtpObjectModel, ObjectsAndFactoryReferencesLockTheModule) {
     EXPECT_EQ(DllCanUnloadNow(), S_OK);
 }
 
-TEST(SmtpObjectModel, ClassFactoryRefusesWhatItCannotMake) {
+TEST(VelomailObjectModel, ClassFactoryRefusesWhatItCannotMake) {
     void* out = &out;
     EXPECT_EQ(DllGetClassObject(IID_ISmtp, IID_IClassFactory, &out), CLASS_E_CLASSNOTAVAILABLE);
     EXPECT_EQ(out, nullptr);
@@ -93,7 +93,7 @@ TEST(SmtpObjectModel, ClassFactoryRefusesWhatItCannotMake) {
     EXPECT_EQ(DllCanUnloadNow(), S_OK);
 }
 
-TEST(SmtpObjectModel, NamesMapToDispatchIds) {
+TEST(VelomailObjectModel, NamesMapToDispatchIds) {
     SmtpObject smtp;
     const struct {
         const char16_t* name;
@@ -125,7 +125,7 @@ TEST(SmtpObjectModel, NamesMapToDispatchIds) {
               E_NOTIMPL);
 }
 
-TEST(SmtpObjectModel, PageHooksAcceptTheirCalls) {
+TEST(VelomailObjectModel, PageHooksAcceptTheirCalls) {
     SmtpObject smtp;
     SmtpObject host;
     EXPECT_EQ(smtp.get()->OnStartPage(nullptr), E_POINTER);

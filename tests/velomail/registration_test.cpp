@@ -21,7 +21,7 @@ std::string libraryPath() {
     return realpath(VELOMAIL_LIBRARY_PATH, resolved) != nullptr ? resolved : "";
 }
 
-class Registration : public ::testing::Test {
+class VelomailRegistration : public ::testing::Test {
 protected:
     std::string file() const { return m_tree.path("pairwell/components.ini"); }
     Registry read() const {
@@ -34,7 +34,7 @@ protected:
     ScopedEnv m_config{"XDG_CONFIG_HOME", m_tree.root()};
 };
 
-TEST_F(Registration, RegisterWritesTheClassEntries) {
+TEST_F(VelomailRegistration, RegisterWritesTheClassEntries) {
     ASSERT_EQ(DllRegisterServer(), S_OK);
     const Registry registry = read();
     const auto def = Registry::DefaultValue;
@@ -59,7 +59,7 @@ TEST_F(Registration, RegisterWritesTheClassEntries) {
               std::string::npos);
 }
 
-TEST_F(Registration, OtherClassesSurviveAndStaleEntriesGo) {
+TEST_F(VelomailRegistration, OtherClassesSurviveAndStaleEntriesGo) {
     Registry before;
     before.setValue("Other.Thing", "@", "Other Class");
     before.setValue("CLSID/{00000000-1111-2222-3333-444444444444}/InprocServer32", "@", "/x.so");
@@ -87,12 +87,12 @@ TEST_F(Registration, OtherClassesSurviveAndStaleEntriesGo) {
     EXPECT_EQ(m_tree.read("pairwell/components.ini"), text);
 }
 
-TEST_F(Registration, UnregisterWithoutAFileWritesNothing) {
+TEST_F(VelomailRegistration, UnregisterWithoutAFileWritesNothing) {
     EXPECT_EQ(DllUnregisterServer(), S_OK);
     EXPECT_FALSE(std::filesystem::exists(file()));
 }
 
-TEST_F(Registration, UnreadableFileIsNeverReplaced) {
+TEST_F(VelomailRegistration, UnreadableFileIsNeverReplaced) {
     // A folder in the file's place cannot be read as a file, whoever runs the test.
     m_tree.addFile("pairwell/components.ini/keep", "precious");
     EXPECT_EQ(DllRegisterServer(), SELFREG_E_CLASS);
@@ -100,7 +100,7 @@ TEST_F(Registration, UnreadableFileIsNeverReplaced) {
     EXPECT_EQ(m_tree.read("pairwell/components.ini/keep"), "precious");
 }
 
-TEST(RegistryFile, PathFollowsXdgConfigHome) {
+TEST(VelomailRegistryFile, PathFollowsXdgConfigHome) {
     pw::test::TempTree tree;
     ScopedEnv home("HOME", tree.root());
     {
@@ -115,7 +115,7 @@ TEST(RegistryFile, PathFollowsXdgConfigHome) {
     }
 }
 
-TEST(RegistryFile, AnyTextSurvivesARoundTrip) {
+TEST(VelomailRegistryFile, AnyTextSurvivesARoundTrip) {
     const std::string awkward = "a=b [c] #d ;e \\f\ng\rh";
     Registry registry;
     registry.setValue("Key/" + awkward, awkward, awkward);
@@ -129,7 +129,7 @@ TEST(RegistryFile, AnyTextSurvivesARoundTrip) {
     EXPECT_EQ(again.keyCount(), 2u);
 }
 
-TEST(RegistryFile, ParsingSkipsWhatIsNotAnEntry) {
+TEST(VelomailRegistryFile, ParsingSkipsWhatIsNotAnEntry) {
     const Registry registry = Registry::parse("orphan=1\n# note\n; note\n[A]\nno equals sign\n"
                                               "x=1\n[broken\n[]\ny=2\n[A]\nz=3\nx=4\n");
     EXPECT_EQ(registry.keyCount(), 1u);
@@ -139,7 +139,7 @@ TEST(RegistryFile, ParsingSkipsWhatIsNotAnEntry) {
     EXPECT_FALSE(registry.value("A", "orphan").has_value());
 }
 
-TEST(RegistryFile, GuidTextRoundTrip) {
+TEST(VelomailRegistryFile, GuidTextRoundTrip) {
     for (const GUID& guid : {CLSID_Smtp, IID_ISmtp, LIBID_VELOMAILLib, IID_IDispatch}) {
         EXPECT_EQ(guidFromString(guidToString(guid)), guid);
     }

@@ -35,7 +35,7 @@ std::string message(const std::string& subject, const std::string& wireBody,
            wireBody + "\r\n.\r\n";
 }
 
-class SmtpSession : public ::testing::Test {
+class VelomailSession : public ::testing::Test {
 protected:
     // Generous, so that a slow (sanitizer) build never times out by accident, yet a hang
     // fails quickly.
@@ -43,7 +43,7 @@ protected:
     SmtpObject smtp;
 };
 
-TEST_F(SmtpSession, WholeSessionGoesOutByteForByte) {
+TEST_F(VelomailSession, WholeSessionGoesOutByteForByte) {
     ScriptedSmtpServer server({Script::acceptingAll()});
     EXPECT_EQ(smtp.open(server.address()), "OK");
     EXPECT_EQ(smtp.send(To, From, u"Report", u"Line one\nLine two"), "OK");
@@ -62,7 +62,7 @@ TEST_F(SmtpSession, WholeSessionGoesOutByteForByte) {
                                            "QUIT\r\n");
 }
 
-TEST_F(SmtpSession, SeveralMessagesAndEmptyTextsShareOneConnection) {
+TEST_F(VelomailSession, SeveralMessagesAndEmptyTextsShareOneConnection) {
     Script script = Script::greeted();
     script.acceptMessage().acceptMessage().answer("221 bye\r\n");
     ScriptedSmtpServer server({script});
@@ -74,7 +74,7 @@ TEST_F(SmtpSession, SeveralMessagesAndEmptyTextsShareOneConnection) {
                                       message("", "") + "QUIT\r\n");
 }
 
-TEST_F(SmtpSession, BodyLinesAreDotStuffedAndEndInCrLf) {
+TEST_F(VelomailSession, BodyLinesAreDotStuffedAndEndInCrLf) {
     ScriptedSmtpServer server({Script::acceptingAll()});
     // A lone "." would end the data early and let the following line act as a command.
     const std::u16string body =
@@ -87,7 +87,7 @@ TEST_F(SmtpSession, BodyLinesAreDotStuffedAndEndInCrLf) {
     EXPECT_EQ(server.received(0), helo() + commands() + message("Dots", wire) + "QUIT\r\n");
 }
 
-TEST_F(SmtpSession, NonAsciiTextGoesOutAsUtf8) {
+TEST_F(VelomailSession, NonAsciiTextGoesOutAsUtf8) {
     ScriptedSmtpServer server({Script::acceptingAll()});
     std::u16string body = u"x";
     body.push_back(char16_t{0xD800}); // unpaired surrogate
@@ -102,7 +102,7 @@ TEST_F(SmtpSession, NonAsciiTextGoesOutAsUtf8) {
                                       "QUIT\r\n");
 }
 
-TEST_F(SmtpSession, MultiLineRepliesSplitAcrossPacketsAreReadWhole) {
+TEST_F(VelomailSession, MultiLineRepliesSplitAcrossPacketsAreReadWhole) {
     Script script;
     script.replyInPieces({"220-test.invalid wel", "come\r\n220-second line\r", "\n220 ready\r\n"})
         .awaitLine()
@@ -120,7 +120,23 @@ TEST_F(SmtpSession, MultiLineRepliesSplitAcrossPacketsAreReadWhole) {
     EXPECT_EQ(server.received(0), helo() + commands() + message("Split", "body") + "QUIT\r\n");
 }
 
-TEST_F(SmtpSession, RefusedTransactionStepsFailAndResetTheTransaction) {
+TEST_F(VelomailSession, RepliesArrivingTogetherAreTakenInTurn) {
+    // The replies to MAIL and RCPT come in one packet; the second must be kept for RCPT.
+    Script script = Script::greeted();
+    script.awaitLine()
+        .reply("250 sender ok\r\n250 recipient ok\r\n")
+        .awaitLine()
+        .answer("354 go ahead\r\n")
+        .answerData("250 queued\r\n")
+        .answer("221 bye\r\n");
+    ScriptedSmtpServer server({script});
+    EXPECT_EQ(smtp.open(server.address()), "OK");
+    EXPECT_EQ(smtp.send(To, From, u"S", u"B"), "OK");
+    EXPECT_EQ(smtp.close(), "OK");
+    EXPECT_EQ(server.received(0), helo() + commands() + message("S", "B") + "QUIT\r\n");
+}
+
+TEST_F(VelomailSession, RefusedTransactionStepsFailAndResetTheTransaction) {
     struct Case {
         const char* name;
         std::vector<std::string> replies; // to MAIL, RCPT, DATA, up to the refusal
@@ -161,7 +177,7 @@ TEST_F(SmtpSession, RefusedTransactionStepsFailAndResetTheTransaction) {
     }
 }
 
-TEST_F(SmtpSession, RefusedMessageFailsWithoutReset) {
+TEST_F(VelomailSession, RefusedMessageFailsWithoutReset) {
     Script script = Script::greeted();
     script.answer("250 ok\r\n")
         .answer("250 ok\r\n")
@@ -178,7 +194,7 @@ TEST_F(SmtpSession, RefusedMessageFailsWithoutReset) {
                                       message("S", "second") + "QUIT\r\n");
 }
 
-TEST_F(SmtpSession, FailedOpenLeavesNothingConnected) {
+TEST_F(VelomailSession, FailedOpenLeavesNothingConnected) {
     struct Case {
         const char* name;
         Script script;
@@ -205,7 +221,7 @@ TEST_F(SmtpSession, FailedOpenLeavesNothingConnected) {
     }
 }
 
-TEST_F(SmtpSession, ServerHangingUpMidTransactionGivesFail) {
+TEST_F(VelomailSession, ServerHangingUpMidTransactionGivesFail) {
     Script script = Script::greeted();
     script.awaitLine().hangUp();
     ScriptedSmtpServer server({script});
@@ -216,14 +232,14 @@ TEST_F(SmtpSession, ServerHangingUpMidTransactionGivesFail) {
     EXPECT_EQ(server.received(0), helo() + "MAIL FROM:<from@example.org>\r\n");
 }
 
-TEST_F(SmtpSession, SendAndCloseBeforeOpenSendNothing) {
+TEST_F(VelomailSession, SendAndCloseBeforeOpenSendNothing) {
     ScriptedSmtpServer server({Script::acceptingAll()});
     EXPECT_EQ(smtp.send(To, From, u"S", u"B"), "FAIL");
     EXPECT_EQ(smtp.close(), "FAIL");
     EXPECT_EQ(server.clientConnections(), 0u);
 }
 
-TEST_F(SmtpSession, CloseAfterRefusedQuitStillClosesTheSocket) {
+TEST_F(VelomailSession, CloseAfterRefusedQuitStillClosesTheSocket) {
     Script script = Script::greeted();
     script.answer("500 what\r\n");
     ScriptedSmtpServer server({script});
@@ -237,7 +253,7 @@ TEST_F(SmtpSession, CloseAfterRefusedQuitStillClosesTheSocket) {
     EXPECT_EQ(server.received(0), helo() + "QUIT\r\n");
 }
 
-TEST_F(SmtpSession, OpenWhileConnectedEndsTheFirstConnection) {
+TEST_F(VelomailSession, OpenWhileConnectedEndsTheFirstConnection) {
     Script first = Script::greeted();
     first.answer("221 bye\r\n");
     ScriptedSmtpServer server({first, Script::acceptingAll()});
@@ -249,14 +265,14 @@ TEST_F(SmtpSession, OpenWhileConnectedEndsTheFirstConnection) {
     EXPECT_EQ(server.received(1), helo() + commands() + message("S", "B") + "QUIT\r\n");
 }
 
-TEST_F(SmtpSession, ReleasingAConnectedObjectClosesTheSocket) {
+TEST_F(VelomailSession, ReleasingAConnectedObjectClosesTheSocket) {
     ScriptedSmtpServer server({Script::greeted()});
     EXPECT_EQ(smtp.open(server.address()), "OK");
     smtp.release();
     EXPECT_EQ(server.received(0), helo());
 }
 
-TEST_F(SmtpSession, InjectionAttemptsAreRefusedBeforeAnythingIsSent) {
+TEST_F(VelomailSession, InjectionAttemptsAreRefusedBeforeAnythingIsSent) {
     Script script = Script::greeted();
     script.acceptMessage().answer("221 bye\r\n");
     ScriptedSmtpServer server({script});
@@ -276,7 +292,7 @@ TEST_F(SmtpSession, InjectionAttemptsAreRefusedBeforeAnythingIsSent) {
     EXPECT_EQ(server.received(0), helo() + commands() + message("S", "B") + "QUIT\r\n");
 }
 
-TEST_F(SmtpSession, AddressesLongerThanTheLimitsAreRefused) {
+TEST_F(VelomailSession, AddressesLongerThanTheLimitsAreRefused) {
     const auto address = [](std::size_t bytes) {
         return std::u16string(bytes - 12, u'a') + u"@example.org";
     };
@@ -299,7 +315,7 @@ TEST_F(SmtpSession, AddressesLongerThanTheLimitsAreRefused) {
               helo() + commands(from, to) + message("S", "B", from, to) + "QUIT\r\n");
 }
 
-TEST_F(SmtpSession, BadServerAddressesFailWithoutConnecting) {
+TEST_F(VelomailSession, BadServerAddressesFailWithoutConnecting) {
     ScriptedSmtpServer server({});
     const std::u16string port = server.address().substr(std::u16string_view(u"127.0.0.1").size());
     for (const std::u16string& bad :
@@ -314,7 +330,7 @@ TEST_F(SmtpSession, BadServerAddressesFailWithoutConnecting) {
     EXPECT_EQ(server.clientConnections(), 0u);
 }
 
-TEST_F(SmtpSession, RefusedConnectionFails) {
+TEST_F(VelomailSession, RefusedConnectionFails) {
     // A bound socket that does not listen keeps the port ours and refuses connections.
     const int holder = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
@@ -329,7 +345,7 @@ TEST_F(SmtpSession, RefusedConnectionFails) {
     close(holder);
 }
 
-TEST_F(SmtpSession, MissingResultPointerIsRefused) {
+TEST_F(VelomailSession, MissingResultPointerIsRefused) {
     ScriptedSmtpServer server({Script::acceptingAll()});
     EXPECT_EQ(smtp.get()->Open(server.address().c_str(), nullptr), E_POINTER);
     EXPECT_EQ(smtp.get()->Send(To.c_str(), From.c_str(), u"S", u"B", nullptr), E_POINTER);

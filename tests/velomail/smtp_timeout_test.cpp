@@ -24,13 +24,22 @@ std::string helo() {
     return "HELO " + localHostName() + "\r\n";
 }
 
-class SmtpTimeout : public ::testing::Test {
+// The sanitizer's check of a virtual call probes memory through a pipe, which cannot be
+// made while every descriptor is taken; the call itself is sound.
+__attribute__((no_sanitize("vptr"))) std::string openUnchecked(ISmtp* smtp,
+                                                               const std::u16string& address) {
+    char16_t* result = nullptr;
+    EXPECT_EQ(smtp->Open(address.c_str(), &result), S_OK);
+    return takeAnswer(result);
+}
+
+class VelomailTimeout : public ::testing::Test {
 protected:
     ScopedEnv m_timeout{"VELOMAIL_TEST_TIMEOUT_MS", "150"};
     SmtpObject smtp;
 };
 
-TEST_F(SmtpTimeout, SilentServerFailsOpen) {
+TEST_F(VelomailTimeout, SilentServerFailsOpen) {
     for (const bool greets : {false, true}) {
         SCOPED_TRACE(greets ? "no reply to HELO" : "no greeting");
         ScriptedSmtpServer server({greets ? Script().reply("220 hi\r\n") : Script()});
@@ -40,7 +49,7 @@ TEST_F(SmtpTimeout, SilentServerFailsOpen) {
     }
 }
 
-TEST_F(SmtpTimeout, SilenceAfterTheMessageFailsSendAndEndsTheConnection) {
+TEST_F(VelomailTimeout, SilenceAfterTheMessageFailsSendAndEndsTheConnection) {
     Script script = Script::greeted();
     script.answer("250 ok\r\n").answer("250 ok\r\n").answer("354 go\r\n").awaitData();
     ScriptedSmtpServer server({script});
@@ -56,11 +65,11 @@ TEST_F(SmtpTimeout, SilenceAfterTheMessageFailsSendAndEndsTheConnection) {
     EXPECT_EQ(server.clientConnections(), 1u);
 }
 
-TEST_F(SmtpTimeout, LateReplyIsNeverTakenForTheNextAnswer) {
+TEST_F(VelomailTimeout, LateReplyIsNeverTakenForTheNextAnswer) {
     // Were the connection kept, "250 late" would pass for the reply to the next MAIL FROM
     // and every later reply would answer the wrong command.
     Script script = Script::greeted();
-    script.awaitLine().pause(1500ms).reply("250 late\r\n").acceptMessage().answer("221 bye\r\n");
+    script.awaitLine().pause(1000ms).reply("250 late\r\n").acceptMessage().answer("221 bye\r\n");
     ScriptedSmtpServer server({script});
     ASSERT_EQ(smtp.open(server.address()), "OK");
     EXPECT_EQ(smtp.send(To, From, u"S", u"B"), "FAIL");
@@ -69,7 +78,7 @@ TEST_F(SmtpTimeout, LateReplyIsNeverTakenForTheNextAnswer) {
     EXPECT_EQ(server.received(0), helo() + "MAIL FROM:<from@example.org>\r\n");
 }
 
-TEST_F(SmtpTimeout, ServerThatStopsReadingFailsSend) {
+TEST_F(VelomailTimeout, ServerThatStopsReadingFailsSend) {
     // Far more than the socket buffers hold, so the send backs up while the server pauses.
     const std::u16string body(16 * 1024 * 1024, u'x');
     Script script = Script::greeted();
@@ -80,7 +89,7 @@ TEST_F(SmtpTimeout, ServerThatStopsReadingFailsSend) {
     EXPECT_EQ(smtp.close(), "FAIL");
 }
 
-TEST_F(SmtpTimeout, UnansweredConnectFailsOpen) {
+TEST_F(VelomailTimeout, UnansweredConnectFailsOpen) {
     // A listener whose accept queue is full drops further SYNs, so a connect never
     // completes.
     const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -106,7 +115,7 @@ TEST_F(SmtpTimeout, UnansweredConnectFailsOpen) {
     close(listener);
 }
 
-TEST_F(SmtpTimeout, RunningOutOfDescriptorsFailsOpenCleanly) {
+TEST_F(VelomailTimeout, RunningOutOfDescriptorsFailsOpenCleanly) {
     ScriptedSmtpServer server({Script::acceptingAll()});
     rlimit saved{};
     ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
@@ -119,7 +128,7 @@ TEST_F(SmtpTimeout, RunningOutOfDescriptorsFailsOpenCleanly) {
          fd = open("/dev/null", O_RDONLY | O_CLOEXEC)) {
         spare.push_back(fd);
     }
-    const std::string answer = smtp.open(server.address());
+    const std::string answer = openUnchecked(smtp.get(), server.address());
     for (const int fd : spare) {
         close(fd);
     }
