@@ -55,9 +55,9 @@ private:
     std::vector<Key> m_keys;
 };
 
-// $XDG_CONFIG_HOME/pairwell/components.ini; XDG_CONFIG_HOME defaults to ~/.config and is
-// ignored unless it is an absolute path (XDG Base Directory Specification). Empty when no
-// home folder can be found.
+// $XDG_CONFIG_HOME/pairwell/components.ini; XDG_CONFIG_HOME defaults to ~/.config and, as
+// the freedesktop.org base directory rules ask, is ignored unless it is an absolute path.
+// Empty when no home folder can be found.
 std::string registryFilePath();
 
 // Reads the registry file. A missing file gives an empty registry; any other failure gives

@@ -109,6 +109,8 @@ protected:
     ~IClassFactory() = default;
 };
 
+// Velomail offers no type information and answers E_NOTIMPL to Invoke: late-binding
+// callers can look the method ids up, everyone else calls ISmtp directly.
 class IDispatch : public IUnknown {
 public:
     virtual HRESULT GetTypeInfoCount(std::uint32_t* pctinfo) = 0;
