@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <mutex>
 #include <optional>
+#include <system_error>
 #include <thread>
 
 namespace pw {
@@ -18,6 +19,7 @@ struct SizeRun {
     std::vector<Candidate> members;
     std::optional<RunGroups> groups; // empty until compared, or when cancelled
     std::vector<FileIssue> issues;
+    bool outOfMemory = false; // the comparison failed and is asked about on the scanning thread
 };
 
 std::vector<SizeRun> collectRuns(std::vector<Candidate>& items, std::int32_t& dropped) {
@@ -83,12 +85,21 @@ public:
             std::clamp(std::thread::hardware_concurrency(), 1u,
                        static_cast<unsigned>(std::max<std::size_t>(m_runs.size(), 1)));
         std::vector<std::jthread> threads;
-        for (unsigned k = 0; k < workers; ++k) {
-            threads.emplace_back([this] { work(); });
+        try {
+            for (unsigned k = 0; k < workers; ++k) {
+                threads.emplace_back([this] { work(); });
+            }
+        } catch (const std::system_error&) {
+            // No (further) thread to be had: the threads that started, or this one, do it.
         }
+        if (threads.empty()) {
+            work();
+            return;
+        }
+        const auto started = static_cast<unsigned>(threads.size());
         ProgressThrottle throttle;
         std::unique_lock lock(m_mutex);
-        while (m_finishedWorkers < workers) {
+        while (m_finishedWorkers < started) {
             m_wake.wait_for(lock, ProgressThrottle::kInterval);
             if (throttle.due()) {
                 lock.unlock();
@@ -106,8 +117,12 @@ private:
                 break;
             }
             SizeRun& run = m_runs[index];
-            run.groups = compareRun(m_context.candidates, run, m_context.options, m_context.cancel,
-                                    run.issues);
+            try {
+                run.groups = compareRun(m_context.candidates, run, m_context.options,
+                                        m_context.cancel, run.issues);
+            } catch (const std::bad_alloc&) {
+                run.outOfMemory = true;
+            }
             m_processed += static_cast<std::int64_t>(run.members.size());
         }
         std::lock_guard lock(m_mutex);
@@ -156,6 +171,23 @@ void FindDuplicatesBySize(SearchContext& context) {
     // first one it did not finish.
     ScanResult& r = context.result;
     for (SizeRun& run : runs) {
+        while (run.outOfMemory) {
+            // Retry compares the run again here; Abort goes on with the next size.
+            const RuntimeError error{7, "Out of memory", "Find Duplicates",
+                                     context.candidates.fullPath(run.members.front())};
+            if (context.observer.runtimeError(error) != ErrorAnswer::Retry) {
+                run.groups = RunGroups{};
+                break;
+            }
+            run.outOfMemory = false;
+            run.issues.clear();
+            try {
+                run.groups = compareRun(context.candidates, run, context.options, context.cancel,
+                                        run.issues);
+            } catch (const std::bad_alloc&) {
+                run.outOfMemory = true;
+            }
+        }
         r.issues.insert(r.issues.end(), run.issues.begin(), run.issues.end());
         if (!run.groups) {
             break;

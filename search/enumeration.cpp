@@ -23,6 +23,7 @@
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/sysmacros.h>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
 
@@ -189,8 +190,12 @@ public:
         m_queue.push_back(0);
         const unsigned helpers = std::max(1u, std::thread::hardware_concurrency()) - 1;
         std::vector<std::jthread> threads;
-        for (unsigned k = 0; k < helpers; ++k) {
-            threads.emplace_back([this] { work(false); });
+        try {
+            for (unsigned k = 0; k < helpers; ++k) {
+                threads.emplace_back([this] { work(false); });
+            }
+        } catch (const std::system_error&) {
+            // Fewer helpers than hoped for: the walk works with whatever started.
         }
         work(true);
         threads.clear(); // joins

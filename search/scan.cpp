@@ -68,7 +68,7 @@ void search(const ScanRequest& request, ScanObserver& observer, const CancelToke
     sortCandidates(candidates, method == SearchMethod::SameName ? RecordOrder::NameFirst
                                                                 : RecordOrder::SizeFirst);
     SearchContext context{candidates, request.options, cancel, observer, result};
-    const char* label = method == SearchMethod::SameName ? "Find Same Name" : "Find Duplicates";
+    const char* label = method == SearchMethod::SameName ? "Find Same Name" : "Find Same";
     try {
         switch (method) {
         case SearchMethod::ByteToByte:
