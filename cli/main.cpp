@@ -92,11 +92,13 @@ int runScan(pw::cli::CliOptions options) {
     const auto rows =
         listResult(result, [](const std::string& path) { return pw::FileExists(path); });
     if (options.json) {
-        const JsonSummary summary{
-            result.statusText(),  std::string(methodName(options.search.method)),
-            options.search.fuzzy, result.filesFound,
-            result.foldersFound,  result.duplicateCount,
-            result.duplicateSize};
+        const JsonSummary summary{.status = result.statusText(),
+                                  .method = std::string(methodName(options.search.method)),
+                                  .fuzzy = options.search.fuzzy,
+                                  .files = result.filesFound,
+                                  .folders = result.foldersFound,
+                                  .duplicateCount = result.duplicateCount,
+                                  .duplicateSize = result.duplicateSize};
         writeJson(std::cout, summary, rows);
     } else {
         writeText(std::cout, rows);
