@@ -51,6 +51,9 @@ void fillPipe(int writeFd) {
 }
 
 TEST(CliInterrupt, SigintEndsTheScanAsTerminatedWithStatus130) {
+    if (!std::ifstream("/proc/self/syscall")) {
+        GTEST_SKIP() << "this kernel does not show a thread's current system call";
+    }
     TempTree tree;
     for (int folder = 0; folder < 20; ++folder) {
         for (int file = 0; file < 20; ++file) {
