@@ -78,7 +78,8 @@ class RunComparer {
 public:
     RunComparer(SearchContext& context, std::vector<SizeRun>& runs, std::int64_t total,
                 std::int64_t settled)
-        : m_context(context), m_runs(runs), m_total(total), m_processed(settled) {}
+        : m_context(context), m_runs(runs), m_total(total), m_processed(settled),
+          m_order(heaviestFirst(runs)) {}
 
     void run() {
         const unsigned workers =
@@ -112,11 +113,11 @@ public:
 private:
     void work() {
         for (;;) {
-            const std::size_t index = m_next.fetch_add(1);
-            if (index >= m_runs.size() || m_context.cancel.cancelled()) {
+            const std::size_t next = m_next.fetch_add(1);
+            if (next >= m_order.size() || m_context.cancel.cancelled()) {
                 break;
             }
-            SizeRun& run = m_runs[index];
+            SizeRun& run = m_runs[m_order[next]];
             try {
                 run.groups = compareRun(m_context.candidates, run, m_context.options,
                                         m_context.cancel, run.issues);
@@ -143,10 +144,26 @@ private:
         m_context.observer.progress(p);
     }
 
+    // The runs with the most bytes go first, so that no thread is left comparing one large
+    // run alone at the end. Results stay with their runs, whose order is the result's.
+    static std::vector<std::size_t> heaviestFirst(const std::vector<SizeRun>& runs) {
+        std::vector<std::size_t> order(runs.size());
+        for (std::size_t k = 0; k < order.size(); ++k) {
+            order[k] = k;
+        }
+        auto weight = [&runs](std::size_t k) {
+            return runs[k].members.front().size * runs[k].members.size();
+        };
+        std::stable_sort(order.begin(), order.end(),
+                         [&weight](std::size_t a, std::size_t b) { return weight(a) > weight(b); });
+        return order;
+    }
+
     SearchContext& m_context;
     std::vector<SizeRun>& m_runs;
     std::int64_t m_total;
     std::atomic<std::int64_t> m_processed;
+    std::vector<std::size_t> m_order;
     std::atomic<std::size_t> m_next{0};
     std::mutex m_mutex;
     std::condition_variable m_wake;
