@@ -1,0 +1,467 @@
+#include "session/session_file.h"
+
+#include "common/format.h"
+#include "search/enumeration.h"
+#include "session/rescan.h"
+#include "session/session_codec.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+#include <unordered_set>
+
+namespace pw {
+namespace {
+
+constexpr std::size_t kHeaderFieldsForParameters = 3; // method and the two options
+constexpr std::size_t kHeaderFieldsForSession = 7;    // up to the duplicate count
+constexpr std::size_t kPathFields = 6;
+constexpr std::size_t kResultFields = 9;
+constexpr std::int64_t kStatusEvery = 500;
+constexpr std::string_view kLineEnd = "\r\n";
+
+SearchMethod methodFromNumber(std::int32_t number) {
+    switch (number) {
+    case 2:
+        return SearchMethod::Crc32;
+    case 3:
+        return SearchMethod::SameName;
+    case 4:
+        return SearchMethod::ZeroSize;
+    default:
+        return SearchMethod::ByteToByte;
+    }
+}
+
+std::string field(std::string_view stored, bool escaped) {
+    return escaped ? unescapeSessionField(stored) : std::string(stored);
+}
+
+// An open file descriptor that closes itself.
+class OpenFile {
+public:
+    explicit OpenFile(const std::string& path) : m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    ~OpenFile() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    int fd() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+// The header fields both readers use, and whether the file escapes its fields.
+struct Header {
+    SearchOptions options;
+    bool escaped = false;
+};
+
+Header readHeaderOptions(const std::vector<std::string_view>& fields) {
+    Header header;
+    header.options.method = methodFromNumber(leadingNumber32(fields[0]));
+    header.options.protectSystem = leadingNumber(fields[1]) != 0;
+    header.options.includeHidden = leadingNumber(fields[2]) != 0;
+    header.escaped = fields.size() > 9 && fields[9] == kSessionFormatVersion;
+    return header;
+}
+
+SearchPathEntry readPathLine(const std::vector<std::string_view>& fields, bool escaped) {
+    SearchPathEntry entry;
+    entry.folder = field(fields[0], escaped);
+    entry.subFolders = field(fields[1], escaped);
+    entry.fileTypes = field(fields[2], escaped);
+    entry.minSize = field(fields[3], escaped);
+    entry.maxSize = field(fields[4], escaped);
+    entry.icon = leadingNumber32(field(fields[5], escaped));
+    return entry;
+}
+
+// Why a line could not be read; the line is the one after the last read.
+std::string describeStop(LineReader::Status status, const LineReader& reader) {
+    const std::string line = "line " + std::to_string(reader.lineNumber() + 1);
+    return status == LineReader::Status::TooLong ? line + ": longer than 1 MiB"
+                                                 : line + ": " + std::strerror(reader.error());
+}
+
+// Reads one session from a line source into a LoadedSession, step by step as the file
+// is laid out. Every size comes from what was actually read, never from the header.
+class SessionReader {
+public:
+    SessionReader(LineReader& reader, const OpenOptions& options, LoadedSession& session)
+        : m_reader(reader), m_options(options), m_session(session) {}
+
+    void run() {
+        m_session.opened = true;
+        if (readHeader() && readPaths()) {
+            readResults();
+        }
+        finish();
+    }
+
+private:
+    // Ends the reading: at the end of the file the session is complete; otherwise it is
+    // damaged at the current line, and what was read so far stays.
+    bool stop(LineReader::Status status) {
+        if (status == LineReader::Status::End) {
+            m_session.complete = true;
+        } else {
+            m_session.damage = describeStop(status, m_reader);
+        }
+        return false;
+    }
+
+    bool damaged(std::string_view what) {
+        m_session.damage =
+            "line " + std::to_string(m_reader.lineNumber()) + ": " + std::string(what);
+        return false;
+    }
+
+    bool readHeader() {
+        const auto status = m_reader.next(m_line);
+        if (status == LineReader::Status::End) {
+            return damaged("no header line");
+        }
+        if (status != LineReader::Status::Line) {
+            return stop(status);
+        }
+        const auto fields = splitFields(m_line, ',');
+        if (fields.size() < kHeaderFieldsForSession) {
+            return damaged("too few header fields");
+        }
+        const Header header = readHeaderOptions(fields);
+        m_escaped = header.escaped;
+        m_session.formatVersion = header.escaped ? 2 : 1;
+        SearchOptions& options = m_session.parameters.options;
+        options = header.options;
+        m_session.storedRowCount = std::max<std::int64_t>(leadingNumber(fields[3]), 0);
+        m_session.totals.filesFound = leadingNumber32(fields[4]);
+        m_session.totals.foldersFound = leadingNumber32(fields[5]);
+        m_session.totals.duplicateCount = leadingNumber32(fields[6]);
+        if (fields.size() > 7) {
+            m_session.totals.duplicateSize = leadingNumber(fields[7]);
+        }
+        if (fields.size() > 8) {
+            m_session.fuzzyStored = true;
+            options.fuzzy = leadingNumber(fields[8]) != 0;
+        }
+        m_grouped = options.method != SearchMethod::ZeroSize;
+        m_rescan = m_options.reScan && m_grouped;
+        m_session.table.setGrouped(m_grouped);
+        return true;
+    }
+
+    bool readPaths() {
+        for (;;) {
+            const auto status = m_reader.next(m_line);
+            if (status != LineReader::Status::Line) {
+                return stop(status);
+            }
+            if (!m_line.empty() && m_line.front() == ';') {
+                return true;
+            }
+            const auto fields = splitFields(m_line, ',');
+            if (fields.size() < kPathFields) {
+                return damaged("too few search-path fields");
+            }
+            m_session.parameters.paths.push_back(readPathLine(fields, m_escaped));
+        }
+    }
+
+    // m_line holds the first result line, with its ";".
+    void readResults() {
+        std::string_view line = std::string_view(m_line).substr(1);
+        for (;;) {
+            const auto fields = splitFields(line, '?');
+            if (fields.size() < kResultFields) {
+                damaged("too few result fields");
+                return;
+            }
+            std::array<std::string, kResultFields> cells;
+            for (std::size_t i = 0; i < kResultFields; ++i) {
+                cells[i] = field(fields[i], m_escaped);
+            }
+            ++m_session.resultLines;
+            if (m_rescan) {
+                m_stored.push_back(
+                    {cells[0], cells[5],
+                     static_cast<std::uint64_t>(std::max<std::int64_t>(leadingNumber(cells[1]), 0)),
+                     cells[2]});
+            } else {
+                addRow(std::move(cells));
+            }
+            reportProgress();
+            const auto status = m_reader.next(m_line);
+            if (status != LineReader::Status::Line) {
+                stop(status);
+                return;
+            }
+            line = m_line;
+        }
+    }
+
+    void addRow(std::array<std::string, kResultFields> cells) {
+        ResultTable& table = m_session.table;
+        ResultTableRow row;
+        if (m_grouped) {
+            // Groups must stand together in the file: each change of the stored group
+            // cell opens the next group number.
+            if (m_groupCounter == 0 || cells[4] != m_previousGroup) {
+                ++m_groupCounter;
+                m_previousGroup = cells[4];
+                table.GroupSizes.push_back(0);
+            }
+            cells[4] = std::to_string(m_groupCounter);
+            ++table.GroupSizes[static_cast<std::size_t>(m_groupCounter)];
+            table.RowShadeTable.push_back(m_groupCounter);
+        }
+        for (std::size_t i = 0; i < kResultFields; ++i) {
+            row.cells[i] = std::move(cells[i]);
+        }
+        row.cell(kColExt) = std::string(GetExt(row.cell(kColFileName)));
+        row.setMarked(false);
+        if (m_folders.insert(row.cell(kColPath)).second) {
+            table.distinctFolders.push_back(row.cell(kColPath));
+        }
+        table.rows().push_back(std::move(row));
+    }
+
+    void reportProgress() {
+        if (!m_options.progress) {
+            return;
+        }
+        SessionProgress progress;
+        progress.value = m_session.resultLines;
+        progress.maximum = std::max<std::int64_t>(
+            {m_session.storedRowCount, m_session.resultLines, std::int64_t{1}});
+        if (m_session.resultLines % kStatusEvery == 0) {
+            progress.statusText =
+                "Loading Searched Result...(" + std::to_string(m_session.resultLines) + ")";
+        }
+        m_options.progress(progress);
+    }
+
+    void finish() {
+        ResultTable& table = m_session.table;
+        if (m_rescan && m_session.resultLines > 1) {
+            rescan();
+            return;
+        }
+        if (m_grouped) {
+            table.GroupCount = m_groupCounter;
+            table.RowShadeTable.push_back(0); // positions 0 to the row count
+            table.ShadingOff = false;
+            table.shadingInstalled = table.rowCount() > 0;
+        }
+    }
+
+    void rescan() {
+        ScanObserver quiet;
+        CancelToken never;
+        ScanObserver& observer = m_options.observer != nullptr ? *m_options.observer : quiet;
+        const CancelToken& cancel = m_options.cancel != nullptr ? *m_options.cancel : never;
+        const ScanResult result = compareStoredFiles(m_stored, m_session.parameters.options,
+                                                     m_session.totals.filesFound, observer, cancel);
+        m_stored.clear();
+        const auto exists = m_options.fileExists
+                                ? m_options.fileExists
+                                : std::function<bool(const std::string&)>(FileExists);
+        TableProgress progress;
+        if (m_options.progress) {
+            progress = [this](const std::string& text) { m_options.progress({text, 0, 0}); };
+        }
+        m_session.table.clear();
+        LoadSearchResult(m_session.table, result, exists, progress);
+        m_session.table.setGrouped(true);
+        m_session.totals.filesFound = result.filesFound;
+        m_session.totals.duplicateCount = result.duplicateCount;
+        m_session.totals.duplicateSize = result.duplicateSize;
+        m_session.rescanned = true;
+        m_session.cancelled = result.cancelled;
+        m_session.issues = result.issues;
+    }
+
+    LineReader& m_reader;
+    const OpenOptions& m_options;
+    LoadedSession& m_session;
+    std::string m_line;
+    bool m_escaped = false;
+    bool m_grouped = true;
+    bool m_rescan = false;
+    std::int32_t m_groupCounter = 0;
+    std::string m_previousGroup;
+    std::unordered_set<std::string> m_folders;
+    std::vector<StoredFile> m_stored;
+};
+
+void appendJoined(std::string& out, std::initializer_list<std::string_view> fields, char separator,
+                  bool firstIsPathFolder) {
+    bool first = true;
+    for (const std::string_view f : fields) {
+        if (!first) {
+            out += separator;
+        }
+        out += escapeSessionField(f, first && firstIsPathFolder);
+        first = false;
+    }
+}
+
+// The header and the search-path lines, each line ended.
+std::string parameterText(const SessionParameters& parameters, const SessionTotals& totals,
+                          int rowCount) {
+    const SearchOptions& o = parameters.options;
+    std::string text =
+        std::to_string(sessionMethodNumber(o.method)) + "," + (o.protectSystem ? "1" : "0") + "," +
+        (o.includeHidden ? "1" : "0") + "," + std::to_string(rowCount) + "," +
+        std::to_string(totals.filesFound) + "," + std::to_string(totals.foldersFound) + "," +
+        std::to_string(totals.duplicateCount) + "," + std::to_string(totals.duplicateSize) + "," +
+        (o.fuzzy ? "1" : "0") + "," + std::string(kSessionFormatVersion);
+    for (const SearchPathEntry& entry : parameters.paths) {
+        text += kLineEnd;
+        appendJoined(text,
+                     {entry.folder, entry.subFolders, entry.fileTypes, entry.minSize, entry.maxSize,
+                      std::to_string(entry.icon)},
+                     ',', true);
+    }
+    text += kLineEnd;
+    return text;
+}
+
+} // namespace
+
+SessionTotals SessionTotals::fromScan(const ScanResult& result) {
+    return {result.filesFound, result.foldersFound, result.duplicateCount, result.duplicateSize};
+}
+
+int sessionMethodNumber(SearchMethod method) {
+    switch (method) {
+    case SearchMethod::ByteToByte:
+        return 1;
+    case SearchMethod::Crc32:
+        return 2;
+    case SearchMethod::SameName:
+        return 3;
+    case SearchMethod::ZeroSize:
+        return 4;
+    }
+    return 1;
+}
+
+std::string sessionFileText(const SessionParameters& parameters, const SessionTotals& totals,
+                            const ResultTable& table, SessionContent content,
+                            const SessionProgressFn& progress) {
+    std::string text = parameterText(parameters, totals, table.rowCount());
+    if (content == SessionContent::ParametersOnly) {
+        return text;
+    }
+    const std::int64_t count = table.rowCount();
+    for (std::int64_t i = 0; i < count; ++i) {
+        const auto& cells = table.rows()[static_cast<std::size_t>(i)].cells;
+        if (i == 0) {
+            text += ';';
+        }
+        appendJoined(text,
+                     {cells[0], cells[1], cells[2], cells[3], cells[4], cells[5], cells[6],
+                      cells[7], cells[8]},
+                     '?', false);
+        text += kLineEnd;
+        if (progress) {
+            progress({{}, i + 1, count});
+        }
+    }
+    return text;
+}
+
+FileWriteResult WriteSessionFile(const std::string& path, const SessionParameters& parameters,
+                                 const SessionTotals& totals, const ResultTable& table,
+                                 SessionContent content, const SessionProgressFn& progress) {
+    return replaceFileContent(path, sessionFileText(parameters, totals, table, content, progress));
+}
+
+FileWriteResult SaveDefaultParameters(const std::string& path, const SessionParameters& parameters,
+                                      const SessionTotals& totals, int rowCount) {
+    return replaceFileContent(path, parameterText(parameters, totals, rowCount));
+}
+
+LoadedParameters LoadParameters(const std::string& path) {
+    LoadedParameters loaded;
+    const OpenFile file(path);
+    if (file.fd() < 0) {
+        return loaded;
+    }
+    LineReader reader(file.fd());
+    std::string line;
+    if (reader.next(line) != LineReader::Status::Line) {
+        return loaded;
+    }
+    const auto header = splitFields(line, ',');
+    if (header.size() < kHeaderFieldsForParameters) {
+        return loaded;
+    }
+    const Header options = readHeaderOptions(header);
+    loaded.parameters.options = options.options;
+    loaded.fuzzyStored = header.size() > 8;
+    for (;;) {
+        const auto status = reader.next(line);
+        if (status == LineReader::Status::End) {
+            break;
+        }
+        if (status != LineReader::Status::Line) {
+            return loaded;
+        }
+        if (!line.empty() && line.front() == ';') {
+            break;
+        }
+        const auto fields = splitFields(line, ',');
+        if (fields.size() < kPathFields) {
+            return loaded;
+        }
+        loaded.parameters.paths.push_back(readPathLine(fields, options.escaped));
+    }
+    loaded.ok = true;
+    return loaded;
+}
+
+std::string LoadedSession::statusText() const {
+    return cancelled ? "Search Terminated." : "Search Completed.";
+}
+
+std::string LoadedSession::duplicatesText() const {
+    return "Duplicate Files: " + std::to_string(totals.duplicateCount) +
+           "  Size: " + FormatSize(static_cast<double>(totals.duplicateSize));
+}
+
+std::string LoadedSession::filesText() const {
+    return "Files : " + std::to_string(totals.filesFound);
+}
+
+std::string LoadedSession::foldersText() const {
+    return "Folders : " + std::to_string(totals.foldersFound);
+}
+
+LoadedSession OpenPairwellFile(const std::string& fileName, const OpenOptions& options) {
+    LoadedSession session;
+    const OpenFile file(fileName);
+    if (file.fd() < 0) {
+        session.damage = std::strerror(errno);
+        return session;
+    }
+    LineReader reader(file.fd());
+    SessionReader(reader, options, session).run();
+    return session;
+}
+
+LoadedSession readSessionBytes(std::string_view bytes, const OpenOptions& options) {
+    LoadedSession session;
+    LineReader reader(bytes);
+    SessionReader(reader, options, session).run();
+    return session;
+}
+
+} // namespace pw

@@ -1,0 +1,379 @@
+// Writing and reading session files: the layout, escaping, old files, damaged files and
+// the re-scan of a loaded session.
+
+#include "common/format.h"
+#include "session/session_file.h"
+#include "support/temp_tree.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace pw {
+namespace {
+
+using test::TempTree;
+
+ResultTableRow tableRow(const std::string& name, const std::string& folder, std::uint64_t size,
+                        std::int64_t group) {
+    ResultRow r;
+    r.name = name;
+    r.folder = folder;
+    r.size = size;
+    r.sizeKey = SizeKey(size);
+    r.version = "N/A";
+    r.mtime = 1141747509;
+    r.dateText = DateText(r.mtime);
+    return makeTableRow(r, group);
+}
+
+SessionParameters twoPaths() {
+    SessionParameters p;
+    p.options.method = SearchMethod::Crc32;
+    p.options.protectSystem = false;
+    p.options.includeHidden = true;
+    SearchPathEntry in;
+    in.folder = "/data/photos";
+    in.minSize = "10";
+    SearchPathEntry out;
+    out.folder = "/data/photos/cache";
+    out.subFolders = "No";
+    out.fileTypes = "";
+    out.icon = kExcludeIcon;
+    p.paths = {in, out};
+    return p;
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find("\r\n", start);
+        EXPECT_NE(end, std::string::npos) << "every line ends in CR LF";
+        if (end == std::string::npos) {
+            break;
+        }
+        out.push_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+    return out;
+}
+
+TEST(SessionWrite, HeaderPathsAndResultLinesAreLaidOutAsStored) {
+    ResultTable table;
+    table.rows() = {tableRow("a.txt", "/d/", 1234, 3), tableRow("b", "/e/", 1234, 3)};
+    const SessionTotals totals{120, 14, 1, 1234};
+    const std::string text =
+        sessionFileText(twoPaths(), totals, table, SessionContent::ParametersAndResult);
+    const auto l = lines(text);
+    ASSERT_EQ(l.size(), 5u);
+    EXPECT_EQ(l[0], "2,0,1,2,120,14,1,1234,0,2");
+    EXPECT_EQ(l[1], "/data/photos,Yes,All files(*.*),10,,15");
+    EXPECT_EQ(l[2], "/data/photos/cache,No,,,,16");
+    const std::string date = DateText(1141747509);
+    EXPECT_EQ(l[3], ";a.txt?1234?" + date + "?N/A?3?/d/?000000001234?" + SortDateText(1141747509) +
+                        "?00000000003");
+    EXPECT_EQ(l[4], "b?1234?" + date + "?N/A?3?/e/?000000001234?" + SortDateText(1141747509) +
+                        "?00000000003");
+
+    // Parameters only: the header still counts the rows of the list.
+    const auto p =
+        lines(sessionFileText(twoPaths(), totals, table, SessionContent::ParametersOnly));
+    ASSERT_EQ(p.size(), 3u);
+    EXPECT_EQ(p[0], l[0]);
+    // An empty list writes no result line whatever was asked.
+    EXPECT_EQ(lines(sessionFileText(twoPaths(), totals, ResultTable{},
+                                    SessionContent::ParametersAndResult))
+                  .size(),
+              3u);
+}
+
+TEST(SessionWrite, ProgressCountsEveryRow) {
+    ResultTable table;
+    for (int i = 0; i < 3; ++i) {
+        table.rows().push_back(tableRow("f" + std::to_string(i), "/d/", 5, 1));
+    }
+    std::vector<std::int64_t> seen;
+    sessionFileText(twoPaths(), {}, table, SessionContent::ParametersAndResult,
+                    [&seen](const SessionProgress& p) {
+                        EXPECT_EQ(p.maximum, 3);
+                        seen.push_back(p.value);
+                    });
+    EXPECT_EQ(seen, (std::vector<std::int64_t>{1, 2, 3}));
+}
+
+// Regression: unescaped fields let a "," in a folder or a "?" in a name shift every later
+// field of the line, so the session came back corrupted.
+TEST(SessionRoundTrip, HostileNamesAndFoldersSurviveSaveAndLoad) {
+    TempTree tree;
+    SessionParameters params = twoPaths();
+    params.paths[0].folder = ";odd,folder%2C";
+    params.paths[0].fileTypes = "Pictures(*.jpg;*.png)";
+    ResultTable table;
+    const std::string badUtf8 = "bad\xff\xfe";
+    table.rows() = {tableRow("what?.txt", "/a,b/%41/", 10, 1),
+                    tableRow(";semi\r\nline", "/x?y/", 10, 1), tableRow(badUtf8, "/z/", 7, 2),
+                    tableRow("ok", "/z/", 7, 2)};
+    const std::string path = tree.path("s.pwf");
+    ASSERT_TRUE(
+        WriteSessionFile(path, params, {4, 3, 2, 17}, table, SessionContent::ParametersAndResult)
+            .ok);
+
+    const LoadedSession loaded = OpenPairwellFile(path);
+    EXPECT_TRUE(loaded.opened);
+    EXPECT_TRUE(loaded.complete) << loaded.damage;
+    EXPECT_EQ(loaded.formatVersion, 2);
+    ASSERT_EQ(loaded.parameters.paths.size(), 2u);
+    EXPECT_EQ(loaded.parameters.paths[0].folder, ";odd,folder%2C");
+    EXPECT_EQ(loaded.parameters.paths[0].fileTypes, "Pictures(*.jpg;*.png)");
+    EXPECT_EQ(loaded.parameters.paths[1].icon, kExcludeIcon);
+    EXPECT_EQ(loaded.parameters.options.method, SearchMethod::Crc32);
+    EXPECT_FALSE(loaded.parameters.options.protectSystem);
+    EXPECT_TRUE(loaded.parameters.options.includeHidden);
+    ASSERT_EQ(loaded.table.rowCount(), 4);
+    for (int i = 1; i <= 4; ++i) {
+        const auto& got = loaded.table.row(i);
+        const auto& want = table.row(i);
+        for (int c = 1; c <= kColumnCount; ++c) {
+            EXPECT_EQ(got.cell(c), want.cell(c)) << "row " << i << " column " << c;
+        }
+        EXPECT_FALSE(got.marked());
+    }
+    EXPECT_EQ(loaded.totals.filesFound, 4);
+    EXPECT_EQ(loaded.totals.foldersFound, 3);
+    EXPECT_EQ(loaded.totals.duplicateCount, 2);
+    EXPECT_EQ(loaded.totals.duplicateSize, 17);
+
+    const LoadedParameters reread = LoadParameters(path);
+    EXPECT_TRUE(reread.ok);
+    ASSERT_EQ(reread.parameters.paths.size(), 2u);
+    EXPECT_EQ(reread.parameters.paths[0].folder, ";odd,folder%2C");
+}
+
+TEST(SessionRoundTrip, ANineFieldReaderStillReadsTheHeader) {
+    const std::string text =
+        sessionFileText(twoPaths(), {1, 2, 3, 4}, ResultTable{}, SessionContent::ParametersOnly);
+    const std::string header = text.substr(0, text.find("\r\n"));
+    // The nine fields a reader of the older layout takes, then the version.
+    EXPECT_EQ(header, "2,0,1,0,1,2,3,4,0,2");
+}
+
+TEST(SessionLoad, GroupsAreRenumberedInFileOrderAndExtIsRecomputed) {
+    const std::string text = "1,1,0,5,9,2,3,300,1\r\n"
+                             "/data,Yes,All files(*.*),,,15\r\n"
+                             ";a.b.c?100?d?N/A?3?/p/?000000000100?20060307123456?00000000003\r\n"
+                             "noext?100?d?N/A?3?/q/?000000000100?20060307123456?00000000003\r\n"
+                             "x?5?d?N/A?7?/p/?000000000005?20060307123456?00000000007\r\n"
+                             "y?5?d?N/A?7?/p/?000000000005?20060307123456?00000000007\r\n"
+                             "z.?5?d?N/A?7?/r/?000000000005?20060307123456?00000000007\r\n";
+    std::vector<std::string> status;
+    OpenOptions options;
+    options.progress = [&status](const SessionProgress& p) {
+        EXPECT_EQ(p.maximum, 5);
+        if (!p.statusText.empty()) {
+            status.push_back(p.statusText);
+        }
+    };
+    const LoadedSession s = readSessionBytes(text, options);
+    EXPECT_TRUE(s.complete) << s.damage;
+    EXPECT_EQ(s.formatVersion, 1);
+    EXPECT_TRUE(s.fuzzyStored);
+    EXPECT_TRUE(s.parameters.options.fuzzy);
+    ASSERT_EQ(s.table.rowCount(), 5);
+    std::vector<std::string> groups;
+    std::vector<std::string> grpno;
+    std::vector<std::string> ext;
+    for (const auto& row : s.table.rows()) {
+        groups.push_back(row.cell(kColGroup));
+        grpno.push_back(row.cell(kColSortGrpno));
+        ext.push_back(row.cell(kColExt));
+    }
+    EXPECT_EQ(groups, (std::vector<std::string>{"1", "1", "2", "2", "2"}));
+    EXPECT_EQ(grpno.front(), "00000000003");
+    EXPECT_EQ(ext, (std::vector<std::string>{"c", "", "", "", ""}));
+    EXPECT_EQ(s.table.GroupCount, 2);
+    EXPECT_EQ(s.table.GroupSizes, (std::vector<std::int32_t>{0, 2, 3}));
+    EXPECT_EQ(s.table.RowShadeTable, (std::vector<std::int32_t>{1, 1, 2, 2, 2, 0}));
+    EXPECT_TRUE(s.table.shadingInstalled);
+    EXPECT_TRUE(s.table.grouped());
+    EXPECT_EQ(s.table.distinctFolders, (std::vector<std::string>{"/p/", "/q/", "/r/"}));
+    EXPECT_TRUE(s.showTotals());
+    EXPECT_EQ(s.statusText(), "Search Completed.");
+    EXPECT_EQ(s.duplicatesText(), "Duplicate Files: 3  Size: 300 Bytes");
+    EXPECT_EQ(s.filesText(), "Files : 9");
+    EXPECT_EQ(s.foldersText(), "Folders : 2");
+    EXPECT_TRUE(status.empty());
+}
+
+TEST(SessionLoad, OldFilesWithoutTheVersionAreReadAsStored) {
+    // A "%2C" in an old file is a folder's own text, not an escape.
+    const std::string text = "3,0,0,0,,,0\r\n/x%2Cy,No,*.txt,1,2,16\r\n";
+    const LoadedSession s = readSessionBytes(text);
+    EXPECT_TRUE(s.complete);
+    EXPECT_EQ(s.formatVersion, 1);
+    EXPECT_EQ(s.parameters.options.method, SearchMethod::SameName);
+    EXPECT_FALSE(s.fuzzyStored);
+    EXPECT_FALSE(s.parameters.options.fuzzy);
+    EXPECT_EQ(s.totals.duplicateSize, 0);
+    ASSERT_EQ(s.parameters.paths.size(), 1u);
+    EXPECT_EQ(s.parameters.paths[0].folder, "/x%2Cy");
+    EXPECT_EQ(s.parameters.paths[0].icon, 16);
+    EXPECT_EQ(s.table.rowCount(), 0);
+    EXPECT_FALSE(s.showTotals());
+    EXPECT_FALSE(s.table.shadingInstalled);
+
+    // An old result line with a "?" in its name yields more fields; the first nine count.
+    const LoadedSession extra = readSessionBytes("1,1,0,1,1,1,0\n;a?b?1?d?v?1?/p/?k?s?g\n");
+    EXPECT_TRUE(extra.complete);
+    ASSERT_EQ(extra.table.rowCount(), 1);
+    EXPECT_EQ(extra.table.row(1).cell(kColFileName), "a");
+    EXPECT_EQ(extra.table.row(1).cell(kColPath), "1");
+    EXPECT_FALSE(extra.showTotals()); // one result line: the totals stay hidden
+}
+
+TEST(SessionLoad, ZeroSizeRowsKeepTheirUngroupedCells) {
+    const std::string text = "4,1,0,2,2,1,0,0,0,2\r\n"
+                             ";e1?0?d?N/A?N/A?/p/?000000000000?20060307123456?\r\n"
+                             "e2?0?d?N/A?N/A?/p/?000000000000?20060307123456?\r\n";
+    const LoadedSession s = readSessionBytes(text);
+    EXPECT_TRUE(s.complete);
+    EXPECT_FALSE(s.table.grouped());
+    ASSERT_EQ(s.table.rowCount(), 2);
+    EXPECT_EQ(s.table.row(2).cell(kColGroup), "N/A");
+    EXPECT_EQ(s.table.GroupCount, 0);
+    EXPECT_FALSE(s.table.shadingInstalled);
+}
+
+TEST(SessionLoad, DamagedFilesStopAtTheDamagedLineKeepingWhatWasRead) {
+    struct Case {
+        std::string text;
+        std::size_t paths;
+        int rows;
+    };
+    const std::string header = "1,1,0,999999999999,1,1,0,0,0\r\n";
+    const std::string row = "n?1?d?v?1?/p/?s?t?g";
+    const Case cases[] = {
+        {"", 0, 0},
+        {"1,1,0,5,1,1\r\n/a,Yes,m,,,15\r\n", 0, 0},                      // six header fields
+        {header + "/a,Yes,m,,,15\r\n/b,Yes\r\n/c,Yes,m,,,15\r\n", 1, 0}, // short path line
+        {header + "/a,Yes,m,,,15\r\n\r\n", 1, 0},                        // empty line
+        {header + ";" + row + "\r\nn?1?d\r\n" + row + "\r\n", 0, 1},     // short result line
+        {header + ";" + row + "\r\n" + std::string(2 * 1024 * 1024, 'x') + "\r\n", 0, 1},
+    };
+    for (const Case& c : cases) {
+        const LoadedSession s = readSessionBytes(c.text);
+        EXPECT_TRUE(s.opened);
+        EXPECT_FALSE(s.complete) << c.text.substr(0, 80);
+        EXPECT_FALSE(s.damage.empty());
+        EXPECT_EQ(s.parameters.paths.size(), c.paths) << c.text.substr(0, 80);
+        EXPECT_EQ(s.table.rowCount(), c.rows) << c.text.substr(0, 80);
+    }
+    // A file without any ";" line is a parameter file: complete, no rows, whatever the
+    // header's row count claims.
+    const LoadedSession noResult = readSessionBytes(header + "/a,Yes,m,,,15\r\n");
+    EXPECT_TRUE(noResult.complete);
+    EXPECT_EQ(noResult.storedRowCount, 999999999999);
+    EXPECT_EQ(noResult.table.rowCount(), 0);
+}
+
+TEST(SessionLoad, BinaryGarbageNeverCrashes) {
+    std::string garbage;
+    std::uint32_t state = 12345;
+    for (int i = 0; i < 200000; ++i) {
+        state = state * 1103515245u + 12345u;
+        garbage += static_cast<char>(state >> 24);
+    }
+    for (std::size_t start = 0; start < 4; ++start) {
+        const LoadedSession s = readSessionBytes(std::string_view(garbage).substr(start));
+        EXPECT_TRUE(s.opened);
+        EXPECT_EQ(s.complete, s.damage.empty());
+    }
+}
+
+TEST(SessionLoad, MissingFileIsNotOpened) {
+    TempTree tree;
+    const LoadedSession s = OpenPairwellFile(tree.path("none.pwf"));
+    EXPECT_FALSE(s.opened);
+    EXPECT_FALSE(s.complete);
+    EXPECT_FALSE(LoadParameters(tree.path("none.pwf")).ok);
+}
+
+TEST(SessionParameters, LoadParametersStopsAtTheResultSection) {
+    TempTree tree;
+    const std::string path =
+        tree.addFile("p.pwf", "2,1,1,1,1,1,0,0,1,2\r\n/a%2Cb,Yes,m,1,2,15\r\n;broken\r\n");
+    const LoadedParameters p = LoadParameters(path);
+    EXPECT_TRUE(p.ok);
+    EXPECT_EQ(p.parameters.options.method, SearchMethod::Crc32);
+    EXPECT_TRUE(p.parameters.options.protectSystem);
+    EXPECT_TRUE(p.parameters.options.includeHidden);
+    EXPECT_FALSE(p.parameters.options.fuzzy); // stays as a new session has it
+    ASSERT_EQ(p.parameters.paths.size(), 1u);
+    EXPECT_EQ(p.parameters.paths[0].folder, "/a,b");
+
+    const std::string shortLine = tree.addFile("q.pwf", "1,1,0\r\n/a,Yes,m,1,2,15\r\n/b,No\r\n");
+    const LoadedParameters q = LoadParameters(shortLine);
+    EXPECT_FALSE(q.ok);
+    EXPECT_EQ(q.parameters.paths.size(), 1u); // the rows read so far stay
+    EXPECT_FALSE(LoadParameters(tree.addFile("r.pwf", "1,1\r\n")).ok);
+}
+
+TEST(SessionParameters, DefaultParametersWriteTheParameterSectionAlone) {
+    TempTree tree;
+    const std::string path = tree.path("default.pwf");
+    ASSERT_TRUE(SaveDefaultParameters(path, twoPaths(), {7, 8, 9, 10}, 42).ok);
+    const std::string text = tree.read("default.pwf");
+    EXPECT_EQ(text, "2,0,1,42,7,8,9,10,0,2\r\n/data/photos,Yes,All files(*.*),10,,15\r\n"
+                    "/data/photos/cache,No,,,,16\r\n");
+}
+
+TEST(SessionWriteFailure, AnUnwritableTargetIsReportedAndTheOldFileStays) {
+    TempTree tree;
+    const FileWriteResult denied = WriteSessionFile("/sys/pairwell-test.pwf", twoPaths(), {},
+                                                    ResultTable{}, SessionContent::ParametersOnly);
+    if (denied.ok) {
+        GTEST_SKIP() << "/sys is writable here";
+    }
+    EXPECT_EQ(denied.message, kFileInUseMessage);
+    EXPECT_EQ(denied.title, kFileInUseTitle);
+
+    const FileWriteResult folder = WriteSessionFile(tree.root(), twoPaths(), {}, ResultTable{},
+                                                    SessionContent::ParametersOnly);
+    EXPECT_FALSE(folder.ok);
+    EXPECT_EQ(folder.title, "Error");
+}
+
+TEST(SessionWriteFailure, AReadOnlyFileIsNotReplaced) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "the superuser may write read-only files";
+    }
+    TempTree tree;
+    const std::string path = tree.addFile("ro.pwf", "old");
+    ::chmod(path.c_str(), 0444);
+    const FileWriteResult r =
+        WriteSessionFile(path, twoPaths(), {}, ResultTable{}, SessionContent::ParametersOnly);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.message, kFileInUseMessage);
+    EXPECT_EQ(tree.read("ro.pwf"), "old");
+}
+
+TEST(SessionWrite, ReplacingKeepsPermissionsAndLeavesNoTemporaryFile) {
+    TempTree tree;
+    const std::string path = tree.addFile("keep.pwf", "old");
+    ::chmod(path.c_str(), 0640);
+    ASSERT_TRUE(
+        WriteSessionFile(path, twoPaths(), {}, ResultTable{}, SessionContent::ParametersOnly).ok);
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_NE(tree.read("keep.pwf"), "old");
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(tree.root())) {
+        ++entries;
+    }
+    EXPECT_EQ(entries, 1u);
+}
+
+} // namespace
+} // namespace pw
