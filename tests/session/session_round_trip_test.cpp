@@ -1,0 +1,169 @@
+// A real scan saved as a session, loaded again (with and without the re-scan) and
+// exported, for each of the four methods.
+
+#include "common/format.h"
+#include "search/enumeration.h"
+#include "search/scan.h"
+#include "session/export_writers.h"
+#include "session/rescan.h"
+#include "session/session_file.h"
+#include "support/temp_tree.h"
+
+#include <gtest/gtest.h>
+
+namespace pw {
+namespace {
+
+using test::TempTree;
+
+void addFiles(TempTree& tree) {
+    tree.addRandomFile("a/x.bin", 5000, 1);
+    tree.addRandomFile("b,c/x?copy.bin", 5000, 1);
+    tree.addRandomFile("c/y.bin", 5000, 2);
+    tree.addRandomFile("d/z1", 300, 3);
+    tree.addRandomFile("d/z2", 300, 3);
+    tree.addRandomFile("f/z1", 10, 4); // same name as d/z1, other size
+    tree.addFile("e/empty1", "");
+    tree.addFile("e/empty2", "");
+}
+
+struct Scanned {
+    ScanRequest request;
+    ScanResult result;
+    ResultTable table;
+};
+
+Scanned scan(const TempTree& tree, SearchMethod method) {
+    Scanned s;
+    SearchPathEntry entry;
+    entry.folder = tree.root();
+    s.request.paths = {entry};
+    s.request.options.method = method;
+    ScanObserver observer;
+    CancelToken cancel;
+    s.result = StartScan(s.request, observer, cancel);
+    LoadSearchResult(s.table, s.result, FileExists);
+    return s;
+}
+
+std::vector<std::string> column(const ResultTable& table, int col) {
+    std::vector<std::string> out;
+    for (const auto& row : table.rows()) {
+        out.push_back(row.cell(col));
+    }
+    return out;
+}
+
+TEST(SessionScanRoundTrip, EveryMethodComesBackAsItWasSavedAndExportsAlike) {
+    TempTree tree;
+    addFiles(tree);
+    for (const SearchMethod method : {SearchMethod::ByteToByte, SearchMethod::Crc32,
+                                      SearchMethod::SameName, SearchMethod::ZeroSize}) {
+        SCOPED_TRACE(static_cast<int>(method));
+        const Scanned s = scan(tree, method);
+        ASSERT_GT(s.table.rowCount(), 1);
+        const std::string path = tree.path("session.pwf");
+        const SessionParameters params{s.request.options, s.request.paths};
+        ASSERT_TRUE(WriteSessionFile(path, params, SessionTotals::fromScan(s.result), s.table,
+                                     SessionContent::ParametersAndResult)
+                        .ok);
+
+        const LoadedSession loaded = OpenPairwellFile(path);
+        ASSERT_TRUE(loaded.complete) << loaded.damage;
+        EXPECT_EQ(loaded.parameters.options.method, method);
+        EXPECT_EQ(loaded.parameters.paths[0].folder, tree.root());
+        EXPECT_EQ(loaded.table.grouped(), s.table.grouped());
+        EXPECT_EQ(loaded.table.GroupCount, s.table.GroupCount);
+        EXPECT_EQ(loaded.table.GroupSizes, s.table.GroupSizes);
+        if (s.table.grouped()) {
+            EXPECT_EQ(loaded.table.distinctFolders, s.table.distinctFolders);
+        }
+        for (int c = 1; c <= kColumnCount; ++c) {
+            EXPECT_EQ(column(loaded.table, c), column(s.table, c)) << "column " << c;
+        }
+        EXPECT_EQ(loaded.duplicatesText(), s.result.duplicatesText());
+        EXPECT_EQ(loaded.filesText(), s.result.filesText());
+        EXPECT_EQ(loaded.foldersText(), s.result.foldersText());
+
+        const HtmlSummary summary{s.result.filesText(), s.result.duplicatesText(), "1/1/2026"};
+        EXPECT_EQ(delimitedExportText(loaded.table, {}, ","),
+                  delimitedExportText(s.table, {}, ","));
+        EXPECT_EQ(htmlExportText(loaded.table, {}, summary), htmlExportText(s.table, {}, summary));
+
+        // The re-scan compares the stored files again and finds the same groups; the
+        // zero-size listing is never re-scanned.
+        OpenOptions rescan;
+        rescan.reScan = true;
+        const LoadedSession again = OpenPairwellFile(path, rescan);
+        EXPECT_EQ(again.rescanned, method != SearchMethod::ZeroSize);
+        if (method == SearchMethod::ByteToByte || method == SearchMethod::Crc32) {
+            EXPECT_EQ(column(again.table, kColFileName), column(s.table, kColFileName));
+            EXPECT_EQ(again.totals.duplicateCount, s.result.duplicateCount);
+            EXPECT_EQ(again.totals.duplicateSize, s.result.duplicateSize);
+        }
+    }
+}
+
+TEST(SessionRescan, GroupsWhoseFilesNoLongerMatchDisappear) {
+    TempTree tree;
+    addFiles(tree);
+    const Scanned s = scan(tree, SearchMethod::ByteToByte);
+    ASSERT_EQ(s.table.GroupCount, 2); // the x.bin pair and the z pair
+    const std::string path = tree.path("s.pwf");
+    ASSERT_TRUE(WriteSessionFile(path, {s.request.options, s.request.paths},
+                                 SessionTotals::fromScan(s.result), s.table,
+                                 SessionContent::ParametersAndResult)
+                    .ok);
+    tree.addRandomFile("d/z2", 300, 99); // same size, other content
+
+    OpenOptions options;
+    options.reScan = true;
+    std::vector<std::string> texts;
+    options.progress = [&texts](const SessionProgress& p) {
+        if (!p.statusText.empty()) {
+            texts.push_back(p.statusText);
+        }
+    };
+    const LoadedSession loaded = OpenPairwellFile(path, options);
+    ASSERT_TRUE(loaded.rescanned);
+    EXPECT_FALSE(loaded.cancelled);
+    EXPECT_EQ(loaded.table.GroupCount, 1);
+    EXPECT_EQ(column(loaded.table, kColFileName),
+              (std::vector<std::string>{"x.bin", "x?copy.bin"}));
+    EXPECT_EQ(loaded.totals.duplicateCount, 1);
+    EXPECT_EQ(loaded.totals.duplicateSize, 5000);
+    EXPECT_EQ(loaded.filesText(), s.result.filesText());
+    EXPECT_TRUE(loaded.table.shadingInstalled);
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ(texts.back(), "Loading Searched Result...");
+}
+
+TEST(SessionRescan, ACancelledComparisonEndsTerminated) {
+    TempTree tree;
+    addFiles(tree);
+    const Scanned s = scan(tree, SearchMethod::ByteToByte);
+    CancelToken cancel;
+    cancel.cancel();
+    OpenOptions options;
+    options.reScan = true;
+    options.cancel = &cancel;
+    const LoadedSession loaded = readSessionBytes(
+        sessionFileText({s.request.options, s.request.paths}, SessionTotals::fromScan(s.result),
+                        s.table, SessionContent::ParametersAndResult),
+        options);
+    EXPECT_TRUE(loaded.rescanned);
+    EXPECT_TRUE(loaded.cancelled);
+    EXPECT_EQ(loaded.statusText(), "Search Terminated.");
+}
+
+TEST(SessionRescan, StoredDatesAreReadBackAsLocalTime) {
+    EXPECT_EQ(parseDateText(DateText(1141747509)), 1141747509);
+    EXPECT_EQ(parseDateText(DateText(1700000000)), 1700000000);
+    EXPECT_EQ(parseDateText("13/1/2006 1:00:00 AM"), -1);
+    EXPECT_EQ(parseDateText("1/1/2006 13:00:00 PM"), -1);
+    EXPECT_EQ(parseDateText("garbage"), -1);
+    EXPECT_EQ(parseDateText(""), -1);
+}
+
+} // namespace
+} // namespace pw
