@@ -58,7 +58,9 @@ void appendJsonString(std::string& out, std::string_view text) {
     out += '"';
 }
 
-void writeJson(std::ostream& out, const JsonSummary& summary, const std::vector<ListedRow>& rows) {
+void writeJson(std::ostream& out, const JsonSummary& summary, const ResultTable& table,
+               bool withMarks) {
+    const auto& rows = table.rows();
     std::string text = "{\n  ";
     appendMember(text, "status");
     appendJsonString(text, summary.status);
@@ -84,25 +86,30 @@ void writeJson(std::ostream& out, const JsonSummary& summary, const std::vector<
     text += rows.empty() ? "[" : "[\n";
     // Written in pieces so that a listing of many thousand rows never sits in memory twice.
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        const ResultRow& row = *rows[i].row;
+        const ResultTableRow& row = rows[i];
         text += "    {";
         appendMember(text, "name");
-        appendJsonString(text, row.name);
+        appendJsonString(text, row.cell(kColFileName));
         text += ", ";
         appendMember(text, "folder");
-        appendJsonString(text, row.folder);
+        appendJsonString(text, row.cell(kColPath));
         text += ", ";
         appendMember(text, "size");
-        text += std::to_string(row.size);
+        text += std::to_string(row.size());
         text += ", ";
         appendMember(text, "date");
-        appendJsonString(text, row.dateText);
+        appendJsonString(text, row.cell(kColModified));
         text += ", ";
         appendMember(text, "version");
-        appendJsonString(text, row.version);
+        appendJsonString(text, row.cell(kColVersion));
         text += ", ";
         appendMember(text, "group");
-        text += rows[i].group > 0 ? std::to_string(rows[i].group) : "null";
+        text += table.grouped() && row.group() > 0 ? std::to_string(row.group()) : "null";
+        if (withMarks) {
+            text += ", ";
+            appendMember(text, "marked");
+            text += row.marked() ? "true" : "false";
+        }
         text += i + 1 < rows.size() ? "},\n" : "}\n";
         if (text.size() >= 64 * 1024) {
             out << text;

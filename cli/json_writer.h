@@ -2,7 +2,7 @@
 // The JSON form of a result list: one object with the closing totals and the listed rows.
 // Shared by the scan command and, later, by anything else that lists a result.
 
-#include "cli/listing.h"
+#include "results/result_table.h"
 
 #include <cstdint>
 #include <ostream>
@@ -29,7 +29,9 @@ void appendJsonString(std::string& out, std::string_view text);
 
 // Writes {"status", "method", "fuzzy", "files", "folders", "duplicate_count",
 // "duplicate_size", "rows": [{"name", "folder", "size", "date", "version", "group"}]},
-// with "group" null for rows without a group.
-void writeJson(std::ostream& out, const JsonSummary& summary, const std::vector<ListedRow>& rows);
+// with "group" null for rows without a group, and with withMarks a "marked" flag in
+// every row.
+void writeJson(std::ostream& out, const JsonSummary& summary, const ResultTable& table,
+               bool withMarks = false);
 
 } // namespace pw::cli

@@ -1,13 +1,15 @@
-// pairwell-cli: runs one scan with the engine and prints what it found.
+// pairwell-cli: runs one scan with the engine, or loads a saved session, and prints what
+// it found; saves the scan as a session and exports the result on request.
 
 #include "cli/cli_observer.h"
 #include "cli/json_writer.h"
-#include "cli/listing.h"
 #include "cli/options.h"
 #include "cli/text_writer.h"
 #include "common/buz_timer.h"
 #include "search/enumeration.h"
 #include "search/scan.h"
+#include "session/export_writers.h"
+#include "session/session_file.h"
 
 #include <atomic>
 #include <csignal>
@@ -64,54 +66,146 @@ std::vector<std::string> existingFolders(const std::vector<std::string>& folders
     return existing;
 }
 
-void printIssues(const pw::ScanResult& result) {
-    for (const auto& issue : result.issues) {
+void printIssues(const std::vector<pw::FileIssue>& issues) {
+    for (const auto& issue : issues) {
         std::fprintf(stderr, "pairwell-cli: warning: cannot %s %s: %s\n", issue.operation.c_str(),
                      issue.path.c_str(), issue.message.c_str());
     }
 }
 
-void printTotals(const pw::ScanResult& result, const pw::buzTimer& timer) {
-    std::fprintf(stderr, "%s\n%s\n%s\n%s\nElapsed: %s\n", result.statusText().c_str(),
-                 result.duplicatesText().c_str(), result.filesText().c_str(),
-                 result.foldersText().c_str(), timer.Elapsed().c_str());
+void printTotals(const std::string& status, const std::string& duplicates, const std::string& files,
+                 const std::string& folders, const pw::buzTimer& timer) {
+    std::fprintf(stderr, "%s\n%s\n%s\n%s\nElapsed: %s\n", status.c_str(), duplicates.c_str(),
+                 files.c_str(), folders.c_str(), timer.Elapsed().c_str());
+}
+
+bool reportWrite(const std::string& what, const std::string& path,
+                 const pw::FileWriteResult& result) {
+    if (!result.ok) {
+        std::fprintf(stderr, "pairwell-cli: cannot write %s %s: %s\n", what.c_str(), path.c_str(),
+                     result.message.c_str());
+    }
+    return result.ok;
+}
+
+// The result list as the command line shows it: all groups, or with --mark-duplicates
+// the marked files only; and the export when asked. Returns false when the export failed.
+bool present(const pw::cli::CliOptions& options, const pw::cli::JsonSummary& summary,
+             const pw::ResultTable& table, const pw::HtmlSummary& page) {
+    using namespace pw::cli;
+    if (options.json) {
+        writeJson(std::cout, summary, table, options.markDuplicates);
+    } else if (options.markDuplicates) {
+        writeMarkedText(std::cout, table);
+    } else {
+        writeText(std::cout, table);
+    }
+    std::cout.flush();
+    if (options.exportFile.empty()) {
+        return true;
+    }
+    const pw::ExportSelection selection{
+        options.exportMarked ? pw::ExportRows::MarkFilesOnly : pw::ExportRows::AllFiles, {}};
+    const auto result =
+        exportsHtml(options.exportFile)
+            ? pw::ExportHtml(options.exportFile, table, selection, page)
+            : pw::ExportDelimited(options.exportFile, table, selection, options.delimiter);
+    return reportWrite("export", options.exportFile, result);
+}
+
+bool showProgress(const pw::cli::CliOptions& options) {
+    using pw::cli::ProgressMode;
+    return options.progress == ProgressMode::On ||
+           (options.progress == ProgressMode::Auto && isatty(STDERR_FILENO) == 1);
+}
+
+int exitStatus(bool failed) {
+    if (g_interrupted.load(std::memory_order_relaxed)) {
+        return kExitInterrupted;
+    }
+    return failed || !std::cout ? kExitError : kExitOk;
 }
 
 int runScan(pw::cli::CliOptions options) {
     using namespace pw::cli;
     options.folders = existingFolders(options.folders);
-    const bool terminal = isatty(STDERR_FILENO) == 1;
-    const bool progress = options.progress == ProgressMode::On ||
-                          (options.progress == ProgressMode::Auto && terminal);
-    CliObserver observer(stderr, progress, terminal, options.maxFiles);
+    CliObserver observer(stderr, showProgress(options), isatty(STDERR_FILENO) == 1,
+                         options.maxFiles);
 
     installInterruptHandler();
     const pw::buzTimer timer;
-    const pw::ScanResult result = pw::StartScan(buildRequest(options), observer, g_cancel);
+    const pw::ScanRequest request = buildRequest(options);
+    const pw::ScanResult result = pw::StartScan(request, observer, g_cancel);
     observer.finish();
 
-    const auto rows =
-        listResult(result, [](const std::string& path) { return pw::FileExists(path); });
-    if (options.json) {
-        const JsonSummary summary{.status = result.statusText(),
-                                  .method = std::string(methodName(options.search.method)),
-                                  .fuzzy = options.search.fuzzy,
-                                  .files = result.filesFound,
-                                  .folders = result.foldersFound,
-                                  .duplicateCount = result.duplicateCount,
-                                  .duplicateSize = result.duplicateSize};
-        writeJson(std::cout, summary, rows);
-    } else {
-        writeText(std::cout, rows);
+    pw::ResultTable table;
+    pw::LoadSearchResult(table, result,
+                         [](const std::string& path) { return pw::FileExists(path); });
+    bool failed = observer.hadRuntimeError();
+    if (!options.sessionFile.empty()) {
+        failed |=
+            !reportWrite("session", options.sessionFile,
+                         pw::WriteSessionFile(options.sessionFile, {request.options, request.paths},
+                                              pw::SessionTotals::fromScan(result), table,
+                                              pw::SessionContent::ParametersAndResult));
     }
-    std::cout.flush();
-    printIssues(result);
-    printTotals(result, timer);
+    const JsonSummary summary{.status = result.statusText(),
+                              .method = std::string(methodName(options.search.method)),
+                              .fuzzy = options.search.fuzzy,
+                              .files = result.filesFound,
+                              .folders = result.foldersFound,
+                              .duplicateCount = result.duplicateCount,
+                              .duplicateSize = result.duplicateSize};
+    failed |= !present(options, summary, table,
+                       {result.filesText(), result.duplicatesText(), pw::todayShortDate()});
+    printIssues(result.issues);
+    printTotals(result.statusText(), result.duplicatesText(), result.filesText(),
+                result.foldersText(), timer);
+    return exitStatus(failed);
+}
 
-    if (g_interrupted.load(std::memory_order_relaxed)) {
-        return kExitInterrupted;
+int runLoad(const pw::cli::CliOptions& options) {
+    using namespace pw::cli;
+    CliObserver observer(stderr, showProgress(options), isatty(STDERR_FILENO) == 1,
+                         options.maxFiles);
+    installInterruptHandler();
+    const pw::buzTimer timer;
+    pw::OpenOptions open;
+    open.reScan = options.rescan;
+    open.cancel = &g_cancel;
+    open.observer = &observer;
+    const pw::LoadedSession session = pw::OpenPairwellFile(options.loadFile, open);
+    observer.finish();
+    if (!session.opened) {
+        std::fprintf(stderr, "pairwell-cli: cannot open %s: %s\n", options.loadFile.c_str(),
+                     session.damage.c_str());
+        return kExitError;
     }
-    return observer.hadRuntimeError() || !std::cout ? kExitError : kExitOk;
+    if (!session.complete) {
+        std::fprintf(stderr,
+                     "pairwell-cli: warning: %s is damaged at %s; what came before is kept\n",
+                     options.loadFile.c_str(), session.damage.c_str());
+    }
+    const pw::SearchOptions& search = session.parameters.options;
+    const JsonSummary summary{.status = session.statusText(),
+                              .method = std::string(methodName(search.method)),
+                              .fuzzy = search.fuzzy,
+                              .files = session.totals.filesFound,
+                              .folders = session.totals.foldersFound,
+                              .duplicateCount = session.totals.duplicateCount,
+                              .duplicateSize = session.totals.duplicateSize};
+    // A session of fewer than two result rows keeps its totals hidden, as the program does.
+    const bool totals = session.showTotals();
+    bool failed = observer.hadRuntimeError();
+    failed |= !present(options, summary, session.table,
+                       {totals ? session.filesText() : "", totals ? session.duplicatesText() : "",
+                        pw::todayShortDate()});
+    printIssues(session.issues);
+    if (totals) {
+        printTotals(session.statusText(), session.duplicatesText(), session.filesText(),
+                    session.foldersText(), timer);
+    }
+    return exitStatus(failed);
 }
 
 } // namespace
@@ -132,5 +226,6 @@ int main(int argc, char** argv) {
         std::cout << pw::cli::usageText();
         return kExitOk;
     }
-    return runScan(parsed.options);
+    return parsed.options.command == pw::cli::Command::Load ? runLoad(parsed.options)
+                                                            : runScan(parsed.options);
 }

@@ -11,9 +11,11 @@ namespace {
 
 constexpr std::string_view kUsage =
     R"USAGE(Usage: pairwell-cli scan [OPTIONS] FOLDER...
+       pairwell-cli load [OPTIONS] FILE.pwf
        pairwell-cli --help
 
-Finds duplicate files in the given folders and prints them, group by group.
+Finds duplicate files in the given folders and prints them, group by group; or loads a
+saved session and prints its result the same way.
 
 Options:
   --method byte|crc|name|zero  how files are compared (default: byte)
@@ -34,7 +36,17 @@ Options:
   --no-protect                 search the system's trees too (/usr, /etc, /var/lib ...)
   --max-files N                when more than 100000 files are found, go on only if
                                there are at most N (default: always go on)
+  --session FILE               scan: also save the search and its result as a session
+  --rescan                     load: compare the stored files again by content (not
+                               for a zero-size listing)
+  --export FILE                export the result: an HTML page when FILE ends in .htm
+                               or .html, otherwise delimited text
+  --delimiter TEXT             field delimiter of delimited text (default: ",")
+  --mark-duplicates            mark every file of a group but the newest; the text
+                               output then lists the marked files only, one a line
+  --export-marked              export the marked rows only
   --json                       print one JSON object instead of the list of paths
+                               (with --mark-duplicates every row has "marked")
   --progress, --no-progress    show or hide the progress line on stderr
                                (default: shown when stderr is a terminal)
   -h, --help                   show this text
@@ -44,8 +56,9 @@ empty line (with --method zero: one path per line). The status, the totals and t
 elapsed time go to stderr. With --json, a file or folder name that is not valid UTF-8
 is written byte by byte as \u00XX escapes.
 
-Exit status: 0 done; 1 the scan ended on an error; 2 usage error; 130 interrupted by
-Ctrl-C (the groups found until then are printed).
+Exit status: 0 done; 1 the scan ended on an error, or a file could not be read or
+written; 2 usage error; 130 interrupted by Ctrl-C (the groups found until then are
+printed).
 )USAGE";
 
 std::optional<SearchMethod> parseMethod(std::string_view text) {
@@ -60,7 +73,8 @@ std::optional<SearchMethod> parseMethod(std::string_view text) {
 
 bool takesValue(std::string_view option) {
     return option == "--method" || option == "--mask" || option == "--min" || option == "--max" ||
-           option == "--exclude" || option == "--max-files";
+           option == "--exclude" || option == "--max-files" || option == "--session" ||
+           option == "--export" || option == "--delimiter";
 }
 
 // Applies one option that takes a value; returns a usage error or "".
@@ -94,6 +108,13 @@ std::string applyValue(CliOptions& options, std::string_view option, std::string
             return "--max-files needs a whole number of files, not '" + std::string(value) + "'";
         }
         options.maxFiles = count;
+    } else if (option == "--session" || option == "--export") {
+        if (value.empty()) {
+            return std::string(option) + " needs a file name";
+        }
+        (option == "--session" ? options.sessionFile : options.exportFile) = value;
+    } else if (option == "--delimiter") {
+        options.delimiter = value;
     }
     return {};
 }
@@ -116,6 +137,12 @@ bool applyFlag(CliOptions& options, std::string_view option) {
         options.progress = ProgressMode::On;
     } else if (option == "--no-progress") {
         options.progress = ProgressMode::Off;
+    } else if (option == "--rescan") {
+        options.rescan = true;
+    } else if (option == "--mark-duplicates") {
+        options.markDuplicates = true;
+    } else if (option == "--export-marked") {
+        options.exportMarked = true;
     } else {
         return false;
     }
@@ -140,6 +167,15 @@ std::string_view methodName(SearchMethod method) {
         return "zero";
     }
     return "byte";
+}
+
+bool exportsHtml(std::string_view fileName) {
+    const std::size_t dot = fileName.rfind('.');
+    if (dot == std::string_view::npos || fileName.find('/', dot) != std::string_view::npos) {
+        return false;
+    }
+    const std::string ext = lowerText(fileName.substr(dot + 1));
+    return ext == "htm" || ext == "html";
 }
 
 std::string normalFolder(std::string_view folder) {
@@ -191,11 +227,23 @@ ParseResult parseArguments(const std::vector<std::string_view>& args) {
                 return result;
             }
         } else if (!sawCommand) {
-            if (arg != "scan") {
-                result.error = "unknown command '" + std::string(arg) + "' (the command is scan)";
+            if (arg != "scan" && arg != "load") {
+                result.error =
+                    "unknown command '" + std::string(arg) + "' (the commands are scan and load)";
                 return result;
             }
+            options.command = arg == "load" ? Command::Load : Command::Scan;
             sawCommand = true;
+        } else if (options.command == Command::Load) {
+            if (!options.loadFile.empty()) {
+                result.error = "load takes one session FILE";
+                return result;
+            }
+            if (arg.empty()) {
+                result.error = "an empty FILE name";
+                return result;
+            }
+            options.loadFile = arg;
         } else {
             if (arg.empty()) {
                 result.error = "an empty FOLDER name";
@@ -208,11 +256,22 @@ ParseResult parseArguments(const std::vector<std::string_view>& args) {
         return result;
     }
     if (!sawCommand) {
-        result.error = "no command given (the command is scan)";
+        result.error = "no command given (the commands are scan and load)";
+    } else if (options.command == Command::Load) {
+        if (options.loadFile.empty()) {
+            result.error = "no session FILE given";
+        } else if (!options.sessionFile.empty()) {
+            result.error = "--session works with scan only";
+        }
     } else if (options.folders.empty()) {
         result.error = "no FOLDER given";
     } else if (options.search.fuzzy && options.search.method != SearchMethod::ByteToByte) {
         result.error = "--fuzzy works with --method byte only";
+    } else if (options.rescan) {
+        result.error = "--rescan works with load only";
+    }
+    if (result.error.empty() && options.exportMarked && options.exportFile.empty()) {
+        result.error = "--export-marked needs --export FILE";
     }
     return result;
 }

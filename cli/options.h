@@ -13,8 +13,11 @@ namespace pw::cli {
 
 enum class ProgressMode { Auto, On, Off };
 
+enum class Command { Scan, Load };
+
 struct CliOptions {
     bool help = false;
+    Command command = Command::Scan;
     SearchOptions search;
     std::vector<std::string> folders;  // absolute and lexically normal
     std::vector<std::string> excluded; // the same form
@@ -25,7 +28,17 @@ struct CliOptions {
     bool json = false;
     ProgressMode progress = ProgressMode::Auto;
     std::optional<std::int64_t> maxFiles; // answers the too-many-files question
+    std::string sessionFile;              // scan: also save the scan as this session
+    std::string loadFile;                 // load: the session to read
+    bool rescan = false;                  // load: compare the stored files again
+    std::string exportFile;               // export the result list to this file
+    std::string delimiter = ",";          // of a delimited export
+    bool markDuplicates = false;          // mark all duplicates but the newest of a group
+    bool exportMarked = false;            // export the marked rows only
 };
+
+// Whether an export file name asks for the HTML page (".htm" or ".html", any case).
+bool exportsHtml(std::string_view fileName);
 
 struct ParseResult {
     CliOptions options;

@@ -3,9 +3,9 @@
 
 #include "cli/json_reader.h"
 #include "cli/json_writer.h"
-#include "cli/listing.h"
 #include "cli/options.h"
 #include "cli/text_writer.h"
+#include "common/format.h"
 
 #include <gtest/gtest.h>
 #include <set>
@@ -20,6 +20,7 @@ ResultRow makeRow(std::string folder, std::string name, int toggle, std::uint64_
     row.name = std::move(name);
     row.groupToggle = toggle;
     row.size = size;
+    row.sizeKey = SizeKey(size);
     row.version = "N/A";
     row.dateText = "3/7/2006 4:05:09 PM";
     return row;
@@ -33,6 +34,8 @@ ScanResult groupedResult(std::initializer_list<std::pair<std::string, int>> rows
     return result;
 }
 
+using FileExistsFn = std::function<bool(const std::string&)>;
+
 // Every file exists except the named ones.
 FileExistsFn allBut(std::set<std::string> vanished) {
     return [vanished = std::move(vanished)](const std::string& path) {
@@ -40,10 +43,17 @@ FileExistsFn allBut(std::set<std::string> vanished) {
     };
 }
 
-std::vector<std::pair<std::string, int>> numbered(const std::vector<ListedRow>& rows) {
+// The result list the front end prints: the scan's rows as the result table holds them.
+ResultTable listResult(const ScanResult& result, const FileExistsFn& fileExists) {
+    ResultTable table;
+    LoadSearchResult(table, result, fileExists);
+    return table;
+}
+
+std::vector<std::pair<std::string, int>> numbered(const ResultTable& table) {
     std::vector<std::pair<std::string, int>> out;
-    for (const auto& listed : rows) {
-        out.emplace_back(listed.row->name, listed.group);
+    for (const auto& row : table.rows()) {
+        out.emplace_back(row.cell(kColFileName), static_cast<int>(row.group()));
     }
     return out;
 }
@@ -81,7 +91,7 @@ TEST(ListResult, ZeroSizeRowsHaveNoGroupAndVanishedOnesAreLeftOut) {
         result.rows.push_back(makeRow("/z/", name, 0, 0));
     }
     EXPECT_EQ(numbered(listResult(result, allBut({"/z/e2"}))), (Numbered{{"e1", 0}, {"e3", 0}}));
-    EXPECT_TRUE(listResult(ScanResult{}, allBut({})).empty());
+    EXPECT_EQ(listResult(ScanResult{}, allBut({})).rowCount(), 0);
 }
 
 TEST(TextWriter, SeparatesGroupsByOneEmptyLine) {
@@ -145,8 +155,10 @@ TEST(JsonWriter, WritesSummaryAndRowsWithGroupNumbers) {
     EXPECT_EQ(rows[1]["group"].number(), 2);
     EXPECT_EQ(rows[2]["group"].number(), 2);
 
+    EXPECT_EQ(rows[0].object().count("marked"), 0u);
+
     std::ostringstream empty;
-    writeJson(empty, summary, {});
+    writeJson(empty, summary, ResultTable{});
     EXPECT_TRUE(test::parseJson(empty.str())["rows"].array().empty());
 }
 

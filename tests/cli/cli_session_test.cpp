@@ -1,0 +1,121 @@
+// pairwell-cli with sessions and exports: scan --session/--export and load.
+
+#include "cli/json_reader.h"
+#include "cli/run_cli.h"
+#include "support/temp_tree.h"
+
+#include <gtest/gtest.h>
+
+namespace pw::test {
+namespace {
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+void addTwoGroups(TempTree& tree) {
+    tree.addRandomFile("a/x.bin", 5000, 1);
+    tree.addRandomFile("b,c/x?copy.bin", 5000, 1);
+    tree.addRandomFile("c/y.bin", 5000, 2);
+    tree.addRandomFile("d/z1", 300, 3);
+    tree.addRandomFile("d/z2", 300, 3);
+}
+
+TEST(CliSession, ScanSavesASessionThatLoadPrintsAlike) {
+    TempTree tree;
+    addTwoGroups(tree);
+    TempTree out; // outside the scanned tree, so the files written are never scanned
+    const std::string session = out.path("s.pwf");
+    for (const std::string method : {"byte", "crc", "name", "zero"}) {
+        SCOPED_TRACE(method);
+        const auto scan = runCli({"scan", "--method", method, "--session", session, "--export",
+                                  out.path("scan.csv"), tree.root()});
+        ASSERT_EQ(scan.status, 0) << scan.err;
+        const auto load = runCli({"load", session, "--export", out.path("load.csv")});
+        ASSERT_EQ(load.status, 0) << load.err;
+        EXPECT_EQ(load.out, scan.out);
+        EXPECT_EQ(out.read("load.csv"), out.read("scan.csv"));
+        const auto scanJson = runCli({"scan", "--json", "--method", method, tree.root()});
+        const auto loadJson = runCli({"load", "--json", session});
+        EXPECT_EQ(loadJson.out, scanJson.out);
+    }
+    // The byte search's file and its totals as they were printed by the scan.
+    runCli({"scan", "--session", session, tree.root()});
+    const auto load = runCli({"load", session});
+    EXPECT_TRUE(contains(load.err, "Search Completed.\n")) << load.err;
+    EXPECT_TRUE(contains(load.err, "Duplicate Files: 2  Size: 5.18 KB\n")) << load.err;
+    EXPECT_TRUE(contains(load.err, "Files : 5\n")) << load.err;
+    EXPECT_TRUE(contains(load.out, tree.path("b,c/x?copy.bin") + "\n")) << load.out;
+}
+
+TEST(CliSession, RescanComparesTheStoredFilesAgain) {
+    TempTree tree;
+    addTwoGroups(tree);
+    TempTree out;
+    const std::string session = out.path("s.pwf");
+    ASSERT_EQ(runCli({"scan", "--session", session, tree.root()}).status, 0);
+    tree.addRandomFile("d/z2", 300, 42);
+    const auto stale = runCli({"load", session});
+    EXPECT_EQ(parseGroups(stale.out).size(), 2u);
+    const auto fresh = runCli({"load", "--rescan", session});
+    ASSERT_EQ(fresh.status, 0) << fresh.err;
+    EXPECT_EQ(parseGroups(fresh.out),
+              (GroupSet{{tree.path("a/x.bin"), tree.path("b,c/x?copy.bin")}}));
+    EXPECT_TRUE(contains(fresh.err, "Duplicate Files: 1  Size: 4.88 KB\n")) << fresh.err;
+}
+
+TEST(CliSession, ExportFormatFollowsTheFileName) {
+    TempTree tree;
+    addTwoGroups(tree);
+    TempTree out;
+    ASSERT_EQ(runCli({"scan", "--export", out.path("r.HTML"), tree.root()}).status, 0);
+    EXPECT_TRUE(out.read("r.HTML").starts_with("<html><head>\r\n"));
+    ASSERT_EQ(
+        runCli({"scan", "--delimiter", ";", "--export", out.path("r.txt"), tree.root()}).status, 0);
+    EXPECT_TRUE(out.read("r.txt").starts_with("File Name;Size(Bytes);Last Modified;"));
+    const auto page = out.read("r.HTML");
+    EXPECT_TRUE(contains(page, "<td width='220'><b> 5</b>")) << page.substr(0, 2000);
+}
+
+TEST(CliSession, DamagedAndMissingSessions) {
+    TempTree tree;
+    const std::string damaged =
+        tree.addFile("d.pwf", "1,1,0,3,3,1,1,10,0\r\n/x,Yes,m,,,15\r\n;a?10?d?N/A?1?/p/?k?s?g\r\n"
+                              "b?10?d?N/A?1?/p/?k?s?g\r\nshort?line\r\n");
+    const auto run = runCli({"load", damaged});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "/p/a\n/p/b\n");
+    EXPECT_TRUE(contains(run.err, "is damaged at line 5")) << run.err;
+
+    const auto missing = runCli({"load", tree.path("none.pwf")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_TRUE(contains(missing.err, "cannot open")) << missing.err;
+}
+
+TEST(CliSession, UnwritableTargetsFailTheRunWithTheirMessage) {
+    TempTree tree;
+    tree.addRandomFile("a", 10, 1);
+    const auto run = runCli({"scan", "--export", tree.path("no/such/dir/x.csv"), tree.root()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(contains(run.err, "cannot write export")) << run.err;
+    const auto denied = runCli({"scan", "--session", "/sys/pairwell.pwf", tree.root()});
+    if (denied.status != 0) {
+        EXPECT_TRUE(contains(denied.err, "File is already open please close it and proceed."))
+            << denied.err;
+    }
+}
+
+TEST(CliSession, UsageErrors) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"load"},
+                                                 {"load", "a.pwf", "b.pwf"},
+                                                 {"load", "--session", "x.pwf", "a.pwf"},
+                                                 {"scan", "--rescan", "/tmp"},
+                                                 {"scan", "--export-marked", "/tmp"},
+                                                 {"scan", "--export=", "/tmp"}}) {
+        const auto run = runCli(args);
+        EXPECT_EQ(run.status, 2) << args.back();
+    }
+}
+
+} // namespace
+} // namespace pw::test
