@@ -1,0 +1,275 @@
+#include "results/adv_marking.h"
+
+#include "common/text.h"
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_set>
+
+namespace pw {
+namespace {
+
+constexpr const char* kSection = "AdvMarking";
+
+// A stored rule: 0 and 1 as written, anything else (including a text that is no number)
+// the frame's second rule.
+int storedRule(const SettingsStore& store, const char* key, const char* fallback) {
+    const auto value = readWhole(store.get(kSection, key, fallback));
+    if (value && (*value == 0 || *value == 1)) {
+        return static_cast<int>(*value);
+    }
+    return 2;
+}
+
+// The key column and direction of the keep-rule in force. Only one rule is in force after
+// the choose functions; a state that has none keeps the newest file, as the dialog would.
+struct KeepOrder {
+    int column = kColSortDate;
+    bool ascending = false;
+};
+
+KeepOrder keepOrder(const AdvMarkingSettings& settings) {
+    if (settings.dateRule != DateRule::None) {
+        return {kColSortDate, settings.dateRule == DateRule::KeepOlder};
+    }
+    if (settings.sizeRule != SizeRule::None) {
+        return {kColSize, settings.sizeRule == SizeRule::KeepSmaller};
+    }
+    if (settings.versionRule != VersionRule::None) {
+        return {kColVersion, settings.versionRule == VersionRule::KeepOlder};
+    }
+    return {};
+}
+
+} // namespace
+
+const std::array<std::string_view, 10> kBuiltInFileMasks{
+    "All files(*.*)",
+    "Documents(*.doc *.pdf *.rtf *.xls *.ppt)",
+    "File archive (*.zip *.cab *.arc *.arj *.rar *.jar)",
+    "Images  (*.bmp *.gif *.jpg *.jpeg *.pcx *.png *.psd *.tif *.wmf)",
+    "Music files (*.mpa *.mp2 *.mp3 *.wav *.mid *.midi *.aif *.aiff *.au *.rmi *.snd *.ogg)",
+    "Program files (*.exe *.dll *.com *.sys *.ocx *.vbx *.bat *.msi)",
+    "Program source (*.asm *.c *.cpp *.css *.h *.bas *.vba *.dpr *.dfm *.inc *.pas *.js "
+    "*.java)",
+    "Text files  (*.txt *.bak)",
+    "Video clips (*.avi *.mov *.mpg *.m1v *.mpeg *.qt *.wm *.wmv)",
+    "Web pages  (*.htm *.html *.php *.asp *.xml)",
+};
+
+bool MatchMask(std::string_view fileName, std::string_view mask) {
+    if (mask.find("*.*") != std::string_view::npos) {
+        return true;
+    }
+    const auto dot = fileName.rfind('.');
+    if (dot == std::string_view::npos) {
+        return false;
+    }
+    return mask.find(fileName.substr(dot)) != std::string_view::npos;
+}
+
+std::string maskAfterEdit(std::string_view text) {
+    return trimBlanks(text).empty() ? std::string(kAllFilesMask) : std::string(text);
+}
+
+MaskList LoadMaskList(const SettingsStore& store) {
+    MaskList list;
+    if (const auto section = store.section("FileMask")) {
+        list.stored = true;
+        for (const auto& entry : *section) {
+            list.masks.push_back(entry.second);
+        }
+        return list;
+    }
+    list.masks.assign(kBuiltInFileMasks.begin(), kBuiltInFileMasks.end());
+    return list;
+}
+
+void chooseDateRule(AdvMarkingSettings& settings, DateRule rule) {
+    settings.dateRule = rule;
+    if (rule != DateRule::None) {
+        settings.sizeRule = SizeRule::None;
+        settings.versionRule = VersionRule::None;
+    } else if (settings.sizeRule == SizeRule::None && settings.versionRule == VersionRule::None) {
+        settings.dateRule = DateRule::KeepNewer;
+    }
+}
+
+void chooseSizeRule(AdvMarkingSettings& settings, SizeRule rule) {
+    settings.sizeRule = rule;
+    if (rule != SizeRule::None) {
+        settings.dateRule = DateRule::None;
+        settings.versionRule = VersionRule::None;
+    } else if (settings.dateRule == DateRule::None && settings.versionRule == VersionRule::None) {
+        settings.dateRule = DateRule::KeepNewer;
+    }
+}
+
+void chooseVersionRule(AdvMarkingSettings& settings, VersionRule rule) {
+    settings.versionRule = rule;
+    if (rule != VersionRule::None) {
+        settings.dateRule = DateRule::None;
+        settings.sizeRule = SizeRule::None;
+    } else if (settings.dateRule == DateRule::None && settings.sizeRule == SizeRule::None) {
+        settings.dateRule = DateRule::KeepNewer;
+    }
+}
+
+AdvMarkingSettings LoadAdvMarkingSettings(const SettingsStore& store) {
+    AdvMarkingSettings settings;
+    chooseDateRule(settings, static_cast<DateRule>(storedRule(store, "DateTime", "1")));
+    chooseSizeRule(settings, static_cast<SizeRule>(storedRule(store, "FileSize", "0")));
+    chooseVersionRule(settings, static_cast<VersionRule>(storedRule(store, "Version", "0")));
+    const auto limit = readWhole(store.get(kSection, "SizeLimit", "0"));
+    settings.sizeLimit = limit && *limit >= 0 && *limit <= 2 ? static_cast<SizeLimitChoice>(*limit)
+                                                             : SizeLimitChoice::Specify;
+    settings.sizeText = store.get(kSection, "txtSize", "");
+    settings.sizeUnit = store.get(kSection, "cmbSizeOptions", "KB");
+    settings.rangeMask = store.get(kSection, "cmbFileMask1", std::string(kAllFilesMask));
+    settings.includeSubFolders = readWhole(store.get(kSection, "chkIncSubFolders", "1")) != 0;
+    settings.folderMask = store.get(kSection, "cmbFileMask2", std::string(kAllFilesMask));
+    return settings;
+}
+
+void SaveAdvMarkingSettings(SettingsStore& store, const AdvMarkingSettings& settings) {
+    store.saveValue(kSection, "DateTime", std::to_string(static_cast<int>(settings.dateRule)));
+    store.saveValue(kSection, "FileSize", std::to_string(static_cast<int>(settings.sizeRule)));
+    store.saveValue(kSection, "Version", std::to_string(static_cast<int>(settings.versionRule)));
+    store.saveValue(kSection, "SizeLimit", std::to_string(static_cast<int>(settings.sizeLimit)));
+    store.saveValue(kSection, "txtSize", settings.sizeText);
+    store.saveValue(kSection, "cmbSizeOptions", settings.sizeUnit);
+    store.saveValue(kSection, "cmbFileMask1", settings.rangeMask);
+    store.saveValue(kSection, "chkIncSubFolders", settings.includeSubFolders ? "1" : "0");
+    store.saveValue(kSection, "cmbFileMask2", settings.folderMask);
+}
+
+std::optional<double> SizeLimitKB(const AdvMarkingSettings& settings) {
+    switch (settings.sizeLimit) {
+    case SizeLimitChoice::None:
+        return 0.0;
+    case SizeLimitChoice::Cd:
+        return kCdLimitKB;
+    case SizeLimitChoice::Dvd:
+        return kDvdLimitKB;
+    case SizeLimitChoice::Specify:
+        break;
+    }
+    const auto amount = readAmount(settings.sizeText);
+    if (!amount) {
+        return std::nullopt;
+    }
+    if (settings.sizeUnit == "KB") {
+        return *amount;
+    }
+    if (settings.sizeUnit == "MB") {
+        return std::trunc(*amount) * 1024;
+    }
+    if (settings.sizeUnit == "GB") {
+        return std::trunc(*amount) * 1024 * 1024;
+    }
+    return 0.0;
+}
+
+MarkOutcome MarkByRange(ResultTable& table, const AdvMarkingSettings& settings) {
+    SortCols(table, kColGroup, "Asc");
+    const auto limitKB = SizeLimitKB(settings);
+    if (!limitKB) {
+        return MarkOutcome{std::nullopt, UserMessage{"Type only integer values", "Error"}};
+    }
+    const KeepOrder order = keepOrder(settings);
+    GroupKeeper keeper(order.ascending);
+    MarkedTotals totals;
+    std::int64_t previousGroup = 0;
+    for (int position = 1; position <= table.rowCount(); ++position) {
+        ResultTableRow& row = table.row(position);
+        const std::int64_t group = row.group();
+        if (group != previousGroup) {
+            keeper.close(table, totals);
+            previousGroup = group;
+        }
+        if (!MatchMask(row.cell(kColFileName), settings.rangeMask)) {
+            continue;
+        }
+        // Tested before marking: the file that crosses the limit is still marked.
+        if (*limitKB > 0 && std::fabs(totals.bytes / 1024) > *limitKB) {
+            break;
+        }
+        row.setMarked(true);
+        ++totals.count;
+        totals.bytes += static_cast<double>(row.size());
+        keeper.add(padKey(row.cell(order.column)), position);
+    }
+    keeper.close(table, totals);
+    return MarkOutcome{markedTotalsText(totals), std::nullopt};
+}
+
+std::vector<FolderLine> makeFolderLines(const std::vector<std::string>& folders) {
+    std::vector<FolderLine> lines;
+    lines.reserve(folders.size());
+    for (const std::string& folder : folders) {
+        lines.push_back(FolderLine{folder, false});
+    }
+    std::stable_sort(lines.begin(), lines.end(), [](const FolderLine& a, const FolderLine& b) {
+        return compareText(a.text, b.text) < 0;
+    });
+    return lines;
+}
+
+void setAllFolderLines(std::vector<FolderLine>& lines, bool checked) {
+    for (FolderLine& line : lines) {
+        line.checked = checked;
+    }
+}
+
+void checkSubFolderLines(std::vector<FolderLine>& lines) {
+    // Sub-folders need not follow their folder directly: "Data.bak/" sorts between
+    // "Data/" and "Data/Old/", so every line is compared with every checked one.
+    std::vector<std::string> checkedTexts;
+    for (const FolderLine& line : lines) {
+        if (line.checked) {
+            checkedTexts.push_back(line.text);
+        }
+    }
+    for (FolderLine& line : lines) {
+        if (line.checked) {
+            continue;
+        }
+        line.checked = std::any_of(
+            checkedTexts.begin(), checkedTexts.end(),
+            [&line](const std::string& folder) { return line.text.starts_with(folder); });
+    }
+}
+
+MarkOutcome MarkByFolders(ResultTable& table, std::vector<FolderLine>& lines,
+                          bool includeSubFolders, std::string_view mask) {
+    SortCols(table, kColPath, "Asc");
+    if (includeSubFolders) {
+        checkSubFolderLines(lines);
+    }
+    // Looked up by exact text, so the result does not depend on the lines being in the
+    // list's sort order (the list sorts without regard to case, the lines may not).
+    std::unordered_set<std::string> checkedFolders;
+    for (const FolderLine& line : lines) {
+        if (line.checked) {
+            checkedFolders.insert(line.text);
+        }
+    }
+    MarkedTotals totals;
+    for (ResultTableRow& row : table.rows()) {
+        if (checkedFolders.contains(row.cell(kColPath)) &&
+            MatchMask(row.cell(kColFileName), mask)) {
+            row.setMarked(true);
+            ++totals.count;
+            totals.bytes += static_cast<double>(row.size());
+        }
+    }
+    return MarkOutcome{markedTotalsText(totals), std::nullopt};
+}
+
+void ClearAllMarks(ResultTable& table) {
+    for (ResultTableRow& row : table.rows()) {
+        row.setMarked(false);
+    }
+}
+
+} // namespace pw

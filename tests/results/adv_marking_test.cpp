@@ -1,0 +1,403 @@
+#include "common/format.h"
+#include "results/adv_marking.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <gtest/gtest.h>
+
+namespace pw {
+namespace {
+
+constexpr std::uint64_t kMB = 1024 * 1024;
+using Names = std::vector<std::string>;
+
+struct RowSpec {
+    std::string name;
+    std::uint64_t size = 1;
+    std::string stamp = "20240101120000"; // sortDate
+    int group = 1;                        // 0: ungrouped ("N/A")
+    std::string path = "/home/u/";
+    std::string version = "N/A";
+};
+
+ResultTable tableOf(const std::vector<RowSpec>& specs) {
+    ResultTable table;
+    for (const RowSpec& spec : specs) {
+        ResultTableRow row;
+        row.cell(kColFileName) = spec.name;
+        row.cell(kColSize) = std::to_string(spec.size);
+        row.cell(kColModified) = spec.stamp;
+        row.cell(kColVersion) = spec.version;
+        row.cell(kColGroup) = spec.group > 0 ? std::to_string(spec.group) : "N/A";
+        row.cell(kColPath) = spec.path;
+        row.cell(kColSortSize) = SizeKey(spec.size);
+        row.cell(kColSortDate) = spec.stamp;
+        if (spec.group > 0) {
+            char key[16];
+            std::snprintf(key, sizeof key, "%011d", spec.group);
+            row.cell(kColSortGrpno) = key;
+        }
+        row.cell(kColExt) = std::string(GetExt(spec.name));
+        table.rows().push_back(std::move(row));
+    }
+    return table;
+}
+
+Names markedNames(const ResultTable& table) {
+    Names names;
+    for (const ResultTableRow& row : table.rows()) {
+        if (row.marked()) {
+            names.push_back(row.cell(kColFileName));
+        }
+    }
+    return names;
+}
+
+AdvMarkingSettings withDateRule(DateRule rule) {
+    AdvMarkingSettings settings;
+    chooseDateRule(settings, rule);
+    return settings;
+}
+
+TEST(MatchMask, ExtensionMustOccurInTheMaskWithItsLetterCase) {
+    const std::string images{kBuiltInFileMasks[3]};
+    EXPECT_TRUE(MatchMask("a.jpg", images));
+    EXPECT_TRUE(MatchMask("a.jpe", images)); // ".jpe" occurs inside ".jpeg"
+    EXPECT_FALSE(MatchMask("A.JPG", images));
+    EXPECT_FALSE(MatchMask("a.txt", images));
+    EXPECT_FALSE(MatchMask("README", images));
+    EXPECT_TRUE(MatchMask("README", "All files(*.*)"));
+    EXPECT_TRUE(MatchMask("a.tar.gz", "*.gz"));
+    EXPECT_FALSE(MatchMask("a.gz.tar", "*.gz"));
+
+    EXPECT_EQ(maskAfterEdit("   "), "All files(*.*)");
+    EXPECT_EQ(maskAfterEdit(""), "All files(*.*)");
+    EXPECT_EQ(maskAfterEdit(" *.txt"), " *.txt");
+}
+
+TEST(MaskList, StoredSectionInStoreOrderOrTheTenBuiltInMasks) {
+    MemorySettingsStore store;
+    const MaskList builtIn = LoadMaskList(store);
+    EXPECT_FALSE(builtIn.stored);
+    ASSERT_EQ(builtIn.masks.size(), 10u);
+    EXPECT_EQ(builtIn.masks.front(), "All files(*.*)");
+    EXPECT_EQ(builtIn.masks[7], "Text files  (*.txt *.bak)");
+    EXPECT_EQ(builtIn.masks.back(), "Web pages  (*.htm *.html *.php *.asp *.xml)");
+
+    store.saveValue("FileMask", "10", "*.iso");
+    store.saveValue("FileMask", "0", "*.txt");
+    store.saveValue("FileMask", "2", "*.doc");
+    const MaskList stored = LoadMaskList(store);
+    EXPECT_TRUE(stored.stored);
+    EXPECT_EQ(stored.masks, (Names{"*.txt", "*.doc", "*.iso"}));
+}
+
+TEST(AdvMarkingSettings, ExactlyOneKeepRuleStaysInForce) {
+    AdvMarkingSettings settings;
+    chooseSizeRule(settings, SizeRule::KeepLarger);
+    EXPECT_EQ(settings.dateRule, DateRule::None);
+    EXPECT_EQ(settings.sizeRule, SizeRule::KeepLarger);
+    chooseVersionRule(settings, VersionRule::KeepOlder);
+    EXPECT_EQ(settings.sizeRule, SizeRule::None);
+    EXPECT_EQ(settings.versionRule, VersionRule::KeepOlder);
+    chooseSizeRule(settings, SizeRule::None); // version still in force
+    EXPECT_EQ(settings.dateRule, DateRule::None);
+    chooseVersionRule(settings, VersionRule::None); // nothing left: newest is kept
+    EXPECT_EQ(settings.dateRule, DateRule::KeepNewer);
+    chooseDateRule(settings, DateRule::KeepOlder);
+    EXPECT_EQ(settings.dateRule, DateRule::KeepOlder);
+    chooseDateRule(settings, DateRule::None);
+    EXPECT_EQ(settings.dateRule, DateRule::KeepNewer);
+}
+
+TEST(AdvMarkingSettings, LoadsDefaultsAndRoundTripsEveryKey) {
+    MemorySettingsStore store;
+    const AdvMarkingSettings fresh = LoadAdvMarkingSettings(store);
+    EXPECT_EQ(fresh.dateRule, DateRule::KeepNewer);
+    EXPECT_EQ(fresh.sizeRule, SizeRule::None);
+    EXPECT_EQ(fresh.versionRule, VersionRule::None);
+    EXPECT_EQ(fresh.sizeLimit, SizeLimitChoice::None);
+    EXPECT_EQ(fresh.sizeText, "");
+    EXPECT_EQ(fresh.sizeUnit, "KB");
+    EXPECT_EQ(fresh.rangeMask, "All files(*.*)");
+    EXPECT_TRUE(fresh.includeSubFolders);
+    EXPECT_EQ(fresh.folderMask, "All files(*.*)");
+
+    AdvMarkingSettings chosen;
+    chooseVersionRule(chosen, VersionRule::KeepOlder);
+    chosen.sizeLimit = SizeLimitChoice::Specify;
+    chosen.sizeText = "2.9";
+    chosen.sizeUnit = "MB";
+    chosen.rangeMask = "*.jpg";
+    chosen.includeSubFolders = false;
+    chosen.folderMask = "*.txt";
+    SaveAdvMarkingSettings(store, chosen);
+    EXPECT_EQ(store.value("AdvMarking", "DateTime"), "0");
+    EXPECT_EQ(store.value("AdvMarking", "FileSize"), "0");
+    EXPECT_EQ(store.value("AdvMarking", "Version"), "2");
+    EXPECT_EQ(store.value("AdvMarking", "SizeLimit"), "3");
+    EXPECT_EQ(store.value("AdvMarking", "chkIncSubFolders"), "0");
+    const AdvMarkingSettings back = LoadAdvMarkingSettings(store);
+    EXPECT_EQ(back.dateRule, DateRule::None);
+    EXPECT_EQ(back.versionRule, VersionRule::KeepOlder);
+    EXPECT_EQ(back.sizeLimit, SizeLimitChoice::Specify);
+    EXPECT_TRUE(back.sizeAmountEnabled());
+    EXPECT_EQ(back.sizeText, "2.9");
+    EXPECT_EQ(back.sizeUnit, "MB");
+    EXPECT_EQ(back.rangeMask, "*.jpg");
+    EXPECT_FALSE(back.includeSubFolders);
+    EXPECT_EQ(back.folderMask, "*.txt");
+}
+
+TEST(AdvMarkingSettings, LoadingInconsistentValuesStillLeavesOneRule) {
+    MemorySettingsStore store;
+    store.saveValue("AdvMarking", "DateTime", "1");
+    store.saveValue("AdvMarking", "FileSize", "1");
+    AdvMarkingSettings loaded = LoadAdvMarkingSettings(store);
+    EXPECT_EQ(loaded.dateRule, DateRule::None);
+    EXPECT_EQ(loaded.sizeRule, SizeRule::KeepLarger);
+
+    store.saveValue("AdvMarking", "DateTime", "0");
+    store.saveValue("AdvMarking", "FileSize", "0");
+    store.saveValue("AdvMarking", "Version", "0");
+    loaded = LoadAdvMarkingSettings(store);
+    EXPECT_EQ(loaded.dateRule, DateRule::KeepNewer);
+
+    // "Any other value" is the frame's second rule, even text that is no number.
+    store.saveValue("AdvMarking", "DateTime", "abc");
+    store.saveValue("AdvMarking", "SizeLimit", "9");
+    loaded = LoadAdvMarkingSettings(store);
+    EXPECT_EQ(loaded.dateRule, DateRule::KeepOlder);
+    EXPECT_EQ(loaded.sizeLimit, SizeLimitChoice::Specify);
+}
+
+TEST(SizeLimitKB, FromTheChoiceAmountAndUnit) {
+    AdvMarkingSettings settings;
+    EXPECT_EQ(SizeLimitKB(settings), 0);
+    settings.sizeLimit = SizeLimitChoice::Cd;
+    EXPECT_EQ(SizeLimitKB(settings), 716800);
+    settings.sizeLimit = SizeLimitChoice::Dvd;
+    EXPECT_EQ(SizeLimitKB(settings), 4589843);
+    settings.sizeLimit = SizeLimitChoice::Specify;
+    settings.sizeText = "2.9";
+    settings.sizeUnit = "MB";
+    EXPECT_EQ(SizeLimitKB(settings), 2048);
+    settings.sizeUnit = "GB";
+    EXPECT_EQ(SizeLimitKB(settings), 2 * 1024 * 1024);
+    settings.sizeUnit = "KB";
+    EXPECT_EQ(SizeLimitKB(settings), 2.9);
+    settings.sizeUnit = "";
+    EXPECT_EQ(SizeLimitKB(settings), 0);
+    settings.sizeText = "2,9";
+    EXPECT_FALSE(SizeLimitKB(settings));
+}
+
+TEST(MarkByRange, DateRulesKeepTheNewestOrOldestMatchingFile) {
+    const std::vector<RowSpec> specs{{"b.txt", 1, "20240101110000", 2},
+                                     {"x.txt", 1, "20240101100000", 1},
+                                     {"y.txt", 1, "20240101120000", 1},
+                                     {"a.txt", 1, "20240101100000", 2}};
+    ResultTable newer = tableOf(specs);
+    const MarkOutcome outcome = MarkByRange(newer, withDateRule(DateRule::KeepNewer));
+    EXPECT_EQ(markedNames(newer), (Names{"x.txt", "a.txt"}));
+    EXPECT_EQ(outcome.totalsText, "Total Files Marked 2 Size 2 Bytes");
+    EXPECT_FALSE(outcome.message);
+
+    ResultTable older = tableOf(specs);
+    MarkByRange(older, withDateRule(DateRule::KeepOlder));
+    EXPECT_EQ(markedNames(older), (Names{"y.txt", "b.txt"}));
+}
+
+TEST(MarkByRange, OnlyMatchingFilesAreMarkedAndEarlierMarksStay) {
+    ResultTable table = tableOf({{"a.jpg", 10, "20240101100000", 1},
+                                 {"b.txt", 20, "20240101110000", 1},
+                                 {"c.txt", 30, "20240101120000", 1},
+                                 {"d.jpg", 40, "20240101100000", 2},
+                                 {"e.png", 50, "20240101100000", 2}});
+    table.row(3).setMarked(true); // not matching: stays marked, not counted
+    AdvMarkingSettings settings;
+    settings.rangeMask = "*.jpg";
+    const MarkOutcome outcome = MarkByRange(table, settings);
+    // a.jpg and d.jpg are each the only match in their group: marked, then kept.
+    EXPECT_EQ(markedNames(table), Names{"c.txt"});
+    EXPECT_EQ(outcome.totalsText, "Total Files Marked 0 Size 0 Bytes");
+}
+
+TEST(MarkByRange, SizeAndVersionRulesCompareTheirColumnsAsPaddedText) {
+    const std::vector<RowSpec> sized{{"big", 900}, {"small", 5}, {"mid", 40}};
+    ResultTable larger = tableOf(sized);
+    AdvMarkingSettings settings;
+    chooseSizeRule(settings, SizeRule::KeepLarger);
+    MarkByRange(larger, settings);
+    EXPECT_EQ(markedNames(larger), (Names{"small", "mid"}));
+    ResultTable smaller = tableOf(sized);
+    chooseSizeRule(settings, SizeRule::KeepSmaller);
+    EXPECT_EQ(MarkByRange(smaller, settings).totalsText, "Total Files Marked 2 Size 940 Bytes");
+    EXPECT_EQ(markedNames(smaller), (Names{"big", "mid"}));
+
+    // Version texts compare as text: "9.0.0.0" is above "10.0.0.1".
+    const std::vector<RowSpec> versions{{"v10", 1, "20240101000000", 1, "/p/", "10.0.0.1"},
+                                        {"v9", 1, "20240101000000", 1, "/p/", "9.0.0.0"}};
+    ResultTable newest = tableOf(versions);
+    chooseVersionRule(settings, VersionRule::KeepNewer);
+    MarkByRange(newest, settings);
+    EXPECT_EQ(markedNames(newest), Names{"v10"});
+    ResultTable oldest = tableOf(versions);
+    chooseVersionRule(settings, VersionRule::KeepOlder);
+    MarkByRange(oldest, settings);
+    EXPECT_EQ(markedNames(oldest), Names{"v9"});
+}
+
+TEST(MarkByRange, TiesFallToThePositionTextInTheRuleDirection) {
+    // Rows 9 to 12 in one group, all the same size: "Keep Smaller Files" sorts ascending
+    // and keeps the smallest position text, "10"; "Keep Larger Files" keeps "9".
+    std::vector<RowSpec> specs;
+    for (int i = 1; i <= 8; ++i) {
+        specs.push_back({"g1-" + std::to_string(i), 7, "20240101000000", 1});
+    }
+    for (int p = 9; p <= 12; ++p) {
+        specs.push_back({"r" + std::to_string(p), 7, "20240101000000", 2});
+    }
+    AdvMarkingSettings settings;
+    chooseSizeRule(settings, SizeRule::KeepSmaller);
+    ResultTable ascending = tableOf(specs);
+    MarkByRange(ascending, settings);
+    EXPECT_FALSE(ascending.row(10).marked());
+    EXPECT_TRUE(ascending.row(9).marked());
+    EXPECT_TRUE(ascending.row(12).marked());
+
+    chooseSizeRule(settings, SizeRule::KeepLarger);
+    ResultTable descending = tableOf(specs);
+    MarkByRange(descending, settings);
+    EXPECT_FALSE(descending.row(9).marked());
+    EXPECT_TRUE(descending.row(10).marked());
+    EXPECT_TRUE(descending.row(12).marked());
+}
+
+TEST(MarkByRange, SizeLimitStopsAfterTheFileThatCrossesItAndTheGroupStillKeepsOne) {
+    std::vector<RowSpec> specs;
+    for (int g = 1; g <= 3; ++g) {
+        for (int i = 1; i <= 3; ++i) {
+            specs.push_back({"g" + std::to_string(g) + "-" + std::to_string(i), 400 * kMB,
+                             "2024010100000" + std::to_string(i), g});
+        }
+    }
+    ResultTable table = tableOf(specs);
+    AdvMarkingSettings settings;
+    settings.sizeLimit = SizeLimitChoice::Cd;
+    const MarkOutcome outcome = MarkByRange(table, settings);
+    // g1-1 and g1-2 were marked (800 MB, over the limit only after g1-2), then g1-3 stopped
+    // the walk and the group kept its newest marked file, g1-2.
+    EXPECT_EQ(markedNames(table), Names{"g1-1"});
+    EXPECT_EQ(outcome.totalsText, "Total Files Marked 1 Size 400.00 MB");
+
+    ResultTable roomy = tableOf(specs);
+    settings.sizeLimit = SizeLimitChoice::Specify;
+    settings.sizeText = "1";
+    settings.sizeUnit = "GB";
+    MarkByRange(roomy, settings);
+    // 1048576 KB: all of group 1 is marked (1200 MB); closing it takes its kept file out
+    // of the total (800 MB), so g2-1 is marked too, g2-2 stops the walk and g2-1 is kept.
+    EXPECT_EQ(markedNames(roomy), (Names{"g1-1", "g1-2"}));
+}
+
+TEST(MarkByRange, AnAmountThatIsNoNumberMarksNothing) {
+    ResultTable table = tableOf({{"b", 1, "20240101000000", 2}, {"a", 1, "20240101000000", 1}});
+    AdvMarkingSettings settings;
+    settings.sizeLimit = SizeLimitChoice::Specify;
+    settings.sizeText = "lots";
+    const MarkOutcome outcome = MarkByRange(table, settings);
+    ASSERT_TRUE(outcome.message);
+    EXPECT_EQ(outcome.message->text, "Type only integer values");
+    EXPECT_EQ(outcome.message->title, "Error");
+    EXPECT_FALSE(outcome.totalsText);
+    EXPECT_TRUE(markedNames(table).empty());
+}
+
+TEST(MarkByRange, RowsWithoutGroupNumbersFormOneGroup) {
+    ResultTable table = tableOf({{"a", 1, "20240101000000", 0}, {"b", 1, "20240102000000", 0}});
+    table.setGrouped(false);
+    MarkByRange(table, AdvMarkingSettings{});
+    EXPECT_EQ(markedNames(table), Names{"a"});
+}
+
+TEST(FolderLines, SubFoldersAreCheckedWhereverTheyStandButNotPrefixSiblings) {
+    std::vector<FolderLine> lines = makeFolderLines(
+        {"/x/Database/", "/x/Data/Old/", "/x/Data/", "/x/Data.bak/", "/x/Data/Old/Deep/"});
+    Names order;
+    for (const FolderLine& line : lines) {
+        EXPECT_FALSE(line.checked);
+        order.push_back(line.text);
+    }
+    // "." sorts before "/": the backup folder stands between Data/ and its sub-folder.
+    EXPECT_EQ(order, (Names{"/x/Data.bak/", "/x/Data/", "/x/Data/Old/", "/x/Data/Old/Deep/",
+                            "/x/Database/"}));
+    lines[1].checked = true;
+    checkSubFolderLines(lines);
+    Names checked;
+    for (const FolderLine& line : lines) {
+        if (line.checked) {
+            checked.push_back(line.text);
+        }
+    }
+    EXPECT_EQ(checked, (Names{"/x/Data/", "/x/Data/Old/", "/x/Data/Old/Deep/"}));
+
+    setAllFolderLines(lines, true);
+    EXPECT_TRUE(
+        std::all_of(lines.begin(), lines.end(), [](const FolderLine& l) { return l.checked; }));
+    setAllFolderLines(lines, false);
+    EXPECT_TRUE(
+        std::none_of(lines.begin(), lines.end(), [](const FolderLine& l) { return l.checked; }));
+}
+
+TEST(MarkByFolders, MarksMatchingFilesOfTheCheckedFoldersOnly) {
+    const std::vector<RowSpec> specs{
+        {"a.txt", 1, "20240101000000", 1, "/x/Database/"},
+        {"b.txt", 2, "20240101000000", 1, "/x/Data/"},
+        {"c.jpg", 4, "20240101000000", 2, "/x/Data/"},
+        {"d.txt", 8, "20240101000000", 2, "/x/Data/Old/"},
+        {"e.txt", 16, "20240101000000", 3, "/x/data/"},
+        {"f.txt", 32, "20240101000000", 3, "/x/Data.bak/"},
+    };
+    // Lines deliberately out of the list's order.
+    std::vector<FolderLine> lines{{"/x/Data/Old/", false},
+                                  {"/x/Database/", false},
+                                  {"/x/Data/", true},
+                                  {"/x/data/", false},
+                                  {"/x/Data.bak/", false}};
+    ResultTable table = tableOf(specs);
+    std::vector<FolderLine> flat = lines;
+    const MarkOutcome outcome = MarkByFolders(table, flat, false, "*.txt");
+    EXPECT_EQ(markedNames(table), Names{"b.txt"});
+    EXPECT_EQ(outcome.totalsText, "Total Files Marked 1 Size 2 Bytes");
+    EXPECT_FALSE(flat[0].checked);
+    // The list is sorted by Path.
+    EXPECT_EQ(table.row(1).cell(kColPath), "/x/Data.bak/");
+
+    ResultTable deep = tableOf(specs);
+    deep.row(6).setMarked(true); // f.txt: marked before, stays, not counted
+    std::vector<FolderLine> withSubs = lines;
+    const MarkOutcome subOutcome = MarkByFolders(deep, withSubs, true, "All files(*.*)");
+    EXPECT_EQ(markedNames(deep), (Names{"f.txt", "b.txt", "c.jpg", "d.txt"}));
+    EXPECT_EQ(subOutcome.totalsText, "Total Files Marked 3 Size 14 Bytes");
+    EXPECT_TRUE(withSubs[0].checked); // the user sees the sub-folder checked
+    EXPECT_FALSE(withSubs[1].checked);
+
+    std::vector<FolderLine> none = lines;
+    setAllFolderLines(none, false);
+    ResultTable untouched = tableOf(specs);
+    EXPECT_EQ(MarkByFolders(untouched, none, true, "*.*").totalsText,
+              "Total Files Marked 0 Size 0 Bytes");
+}
+
+TEST(ClearAllMarks, UnmarksEveryRow) {
+    ResultTable table = tableOf({{"a"}, {"b"}});
+    table.row(1).setMarked(true);
+    table.row(2).icon = 3;
+    ClearAllMarks(table);
+    EXPECT_TRUE(markedNames(table).empty());
+    EXPECT_EQ(table.row(2).icon, kUnmarkedIcon);
+}
+
+} // namespace
+} // namespace pw

@@ -1,0 +1,381 @@
+#include "common/format.h"
+#include "results/marking.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <gtest/gtest.h>
+
+namespace pw {
+namespace {
+
+constexpr std::uint64_t kMB = 1024 * 1024;
+
+struct RowSpec {
+    std::string name;
+    std::uint64_t size = 0;
+    std::string stamp = "20240101120000"; // sortDate
+    int group = 1;                        // 0: ungrouped ("N/A")
+    std::string path = "/home/u/";
+};
+
+ResultTableRow makeRow(const RowSpec& spec) {
+    ResultTableRow row;
+    row.cell(kColFileName) = spec.name;
+    row.cell(kColSize) = std::to_string(spec.size);
+    row.cell(kColModified) = spec.stamp;
+    row.cell(kColVersion) = "N/A";
+    row.cell(kColGroup) = spec.group > 0 ? std::to_string(spec.group) : "N/A";
+    row.cell(kColPath) = spec.path;
+    row.cell(kColSortSize) = SizeKey(spec.size);
+    row.cell(kColSortDate) = spec.stamp;
+    if (spec.group > 0) {
+        char key[16];
+        std::snprintf(key, sizeof key, "%011d", spec.group);
+        row.cell(kColSortGrpno) = key;
+    }
+    row.cell(kColExt) = std::string(GetExt(spec.name));
+    return row;
+}
+
+ResultTable tableOf(const std::vector<RowSpec>& specs) {
+    ResultTable table;
+    for (const RowSpec& spec : specs) {
+        table.rows().push_back(makeRow(spec));
+    }
+    return table;
+}
+
+std::vector<std::string> markedNames(const ResultTable& table) {
+    std::vector<std::string> names;
+    for (const ResultTableRow& row : table.rows()) {
+        if (row.marked()) {
+            names.push_back(row.cell(kColFileName));
+        }
+    }
+    return names;
+}
+
+using Names = std::vector<std::string>;
+
+TEST(MarkedTotals, TextAndRecountCoverEveryMarkedRow) {
+    EXPECT_EQ(markedTotalsText(0, 0), "Total Files Marked 0 Size 0 Bytes");
+    EXPECT_EQ(markedTotalsText(3, 1536), "Total Files Marked 3 Size 1.50 KB");
+
+    ResultTable table = tableOf({{"a", 1000}, {"b", 24}, {"c", 5000}});
+    table.row(1).setMarked(true);
+    table.row(2).setMarked(true);
+    const MarkedTotals totals = countMarked(table);
+    EXPECT_EQ(totals.count, 2);
+    EXPECT_EQ(totals.bytes, 1024);
+    const MarkOutcome outcome = recount(table);
+    EXPECT_EQ(outcome.totalsText, "Total Files Marked 2 Size 1.00 KB");
+    EXPECT_FALSE(outcome.message);
+}
+
+TEST(QuickMarking, NoneAllSelectedAndUnmarkSelected) {
+    ResultTable table = tableOf({{"a", 10}, {"b", 20}, {"c", 30}, {"d", 40}});
+    EXPECT_EQ(MarkAll(table).totalsText, "Total Files Marked 4 Size 100 Bytes");
+    EXPECT_EQ(markedNames(table), (Names{"a", "b", "c", "d"}));
+    EXPECT_EQ(MarkNone(table).totalsText, "Total Files Marked 0 Size 0 Bytes");
+    EXPECT_TRUE(markedNames(table).empty());
+
+    table.row(4).setMarked(true);
+    // Positions from a stale selection must not reach past the table.
+    EXPECT_EQ(MarkSelected(table, {1, 3, 0, 5, -2}).totalsText,
+              "Total Files Marked 3 Size 80 Bytes");
+    EXPECT_EQ(markedNames(table), (Names{"a", "c", "d"}));
+    EXPECT_EQ(UnMarkSelected(table, {3, 2, 99}).totalsText, "Total Files Marked 2 Size 50 Bytes");
+    EXPECT_EQ(markedNames(table), (Names{"a", "d"}));
+
+    ResultTable empty;
+    EXPECT_EQ(MarkAll(empty).totalsText, "Total Files Marked 0 Size 0 Bytes");
+}
+
+TEST(MarkAllDuplicates, KeepsTheNewestFileOfEveryGroupAfterSortingByGroup) {
+    ResultTable table = tableOf({
+        {"g2-old", 100, "20230101000000", 2},
+        {"g1-new", 10, "20240301000000", 1},
+        {"g2-new", 100, "20240101000000", 2},
+        {"g1-old", 10, "20220101000000", 1},
+        {"g3-alone", 7, "20200101000000", 3},
+    });
+    table.row(3).setMarked(true); // marked before, kept now
+    const MarkOutcome outcome = MarkAllDuplicates(table);
+    EXPECT_EQ(outcome.totalsText, "Total Files Marked 2 Size 110 Bytes");
+    EXPECT_EQ(markedNames(table), (Names{"g1-old", "g2-old"}));
+    // The list was sorted by group, ascending, and shows it.
+    for (int p = 1; p < table.rowCount(); ++p) {
+        EXPECT_LE(table.row(p).group(), table.row(p + 1).group());
+    }
+    EXPECT_EQ(table.headerPictures[kColGroup - 1], kAscendingPicture);
+}
+
+TEST(MarkAllDuplicates, EqualTimesKeepTheRowWhosePositionTextIsGreatest) {
+    // Group 1 fills rows 1 to 8 so that group 2 starts at row 9.
+    std::vector<RowSpec> specs;
+    for (int i = 1; i <= 8; ++i) {
+        specs.push_back({"g1-" + std::to_string(i), 1, "20240101000000", 1});
+    }
+    auto groupTwo = [&specs](const std::vector<int>& latest, int lastRow) {
+        std::vector<RowSpec> all = specs;
+        for (int p = 9; p <= lastRow; ++p) {
+            const bool isLatest = std::find(latest.begin(), latest.end(), p) != latest.end();
+            all.push_back(
+                {"r" + std::to_string(p), 1, isLatest ? "20240601000000" : "20240501000000", 2});
+        }
+        return tableOf(all);
+    };
+    auto keptInGroupTwo = [](const ResultTable& table) {
+        Names kept;
+        for (const ResultTableRow& row : table.rows()) {
+            if (row.group() == 2 && !row.marked()) {
+                kept.push_back(row.cell(kColFileName));
+            }
+        }
+        return kept;
+    };
+
+    ResultTable small = groupTwo({9, 10, 12}, 12);
+    MarkAllDuplicates(small);
+    EXPECT_EQ(keptInGroupTwo(small), Names{"r9"});
+
+    // 92 rows in the group: the quicksort's partition step runs, the choice is the same.
+    ResultTable large = groupTwo({12, 100}, 100);
+    MarkAllDuplicates(large);
+    EXPECT_EQ(keptInGroupTwo(large), Names{"r12"});
+    ResultTable allEqual = groupTwo({}, 100);
+    MarkAllDuplicates(allEqual);
+    EXPECT_EQ(keptInGroupTwo(allEqual), Names{"r99"});
+    EXPECT_EQ(countMarked(allEqual).count, 7 + 91);
+}
+
+TEST(MarkAllDuplicates, ARowWithoutAGroupNumberDoesNotBreakTheWalk) {
+    ResultTable table = tableOf({{"a", 5, "20240101000000", 0}, {"b", 5, "20240102000000", 0}});
+    table.setGrouped(false);
+    const MarkOutcome outcome = MarkAllDuplicates(table);
+    EXPECT_EQ(markedNames(table), Names{"a"});
+    EXPECT_EQ(outcome.totalsText, "Total Files Marked 1 Size 5 Bytes");
+}
+
+std::vector<RowSpec> groupsOfThree(int groups, std::uint64_t size) {
+    std::vector<RowSpec> specs;
+    for (int g = groups; g >= 1; --g) { // reverse order: the command sorts first
+        for (int i = 1; i <= 3; ++i) {
+            specs.push_back({"g" + std::to_string(g) + "-" + std::to_string(i), size,
+                             "2024010100000" + std::to_string(i), g});
+        }
+    }
+    return specs;
+}
+
+TEST(MarkAllDuplicatesUpto, StopsAtTheFirstFileThatWouldPassTheLimit) {
+    std::vector<RowSpec> specs = groupsOfThree(2, 400 * kMB);
+    specs.push_back({"g3-1", 1024, "20240101000000", 3});
+    specs.push_back({"g3-2", 1024, "20240101000000", 3}); // would fit, but the walk stopped
+    ResultTable table = tableOf(specs);
+    table.row(1).setMarked(true);
+    table.headerPictures[0] = kDescendingPicture;
+
+    const MarkOutcome outcome = MarkAllDuplicatesUpto(table, kCdLimitKB);
+    EXPECT_EQ(markedNames(table), Names{"g1-2"});
+    EXPECT_EQ(outcome.totalsText, "Total Files Marked 1 Size 400.00 MB");
+    // Sorted through the list's own settings; the header pictures are left alone.
+    EXPECT_EQ(table.row(1).cell(kColFileName), "g1-1");
+    EXPECT_EQ(table.sortKeyColumn, kColSortGrpno);
+    EXPECT_EQ(table.sortDirection, SortDirection::Ascending);
+    EXPECT_TRUE(table.autoSort);
+    EXPECT_EQ(table.headerPictures[0], kDescendingPicture);
+    // Shading follows the new order: groups 1, 2, 3 shade as runs 1, 2, 3.
+    EXPECT_EQ(table.RowShadeTable[0], 1);
+    EXPECT_EQ(table.RowShadeTable[3], 2);
+    EXPECT_EQ(table.RowShadeTable[6], 3);
+}
+
+TEST(MarkAllDuplicatesUpto, MarksAllButTheFirstOfEachGroupWithinTheLimit) {
+    ResultTable table = tableOf(groupsOfThree(2, 1024));
+    const MarkOutcome outcome = MarkAllDuplicatesUpto(table, 4); // exactly 4 files of 1 KB
+    EXPECT_EQ(markedNames(table), (Names{"g1-2", "g1-3", "g2-2", "g2-3"}));
+    EXPECT_EQ(outcome.totalsText, "Total Files Marked 4 Size 4.00 KB");
+
+    ResultTable three = tableOf(groupsOfThree(2, 1024));
+    MarkAllDuplicatesUpto(three, 3.5);
+    EXPECT_EQ(markedNames(three), (Names{"g1-2", "g1-3", "g2-2"}));
+}
+
+TEST(MarkAllDuplicatesUpto, WithoutAChosenLimitEveryRowEndsUnmarked) {
+    ResultTable table = tableOf(groupsOfThree(2, 10));
+    MarkAll(table);
+    const MarkOutcome outcome = MarkAllDuplicatesUpto(table, 0);
+    EXPECT_TRUE(markedNames(table).empty());
+    EXPECT_EQ(outcome.totalsText, "Total Files Marked 0 Size 0 Bytes");
+}
+
+TEST(MarkFolder, MarksOneFolderOrItsSubFoldersButNotASiblingWithTheSamePrefix) {
+    const std::vector<RowSpec> specs{
+        {"a", 1, "20240101000000", 1, "/Data/"},     {"b", 2, "20240101000000", 1, "/Data/Old/"},
+        {"c", 4, "20240101000000", 2, "/Database/"}, {"d", 8, "20240101000000", 2, "/data/"},
+        {"e", 16, "20240101000000", 3, "/Data/"},    {"f", 32, "20240101000000", 3, "/old/Data/"},
+    };
+    ResultTable table = tableOf(specs);
+    EXPECT_EQ(MarkFolder(table, 5).totalsText, "Total Files Marked 2 Size 17 Bytes");
+    EXPECT_EQ(markedNames(table), (Names{"a", "e"}));
+
+    ResultTable sub = tableOf(specs);
+    EXPECT_EQ(MarkFolderAndSubFolders(sub, 1).totalsText, "Total Files Marked 3 Size 19 Bytes");
+    EXPECT_EQ(markedNames(sub), (Names{"a", "b", "e"}));
+
+    // Marks elsewhere stay and are counted.
+    ResultTable others = tableOf(specs);
+    others.row(4).setMarked(true);
+    EXPECT_EQ(MarkFolder(others, 3).totalsText, "Total Files Marked 2 Size 12 Bytes");
+
+    ResultTable empty;
+    EXPECT_FALSE(MarkFolder(empty, 1).totalsText);
+    EXPECT_FALSE(MarkFolderAndSubFolders(empty, 1).totalsText);
+    EXPECT_FALSE(MarkFolder(table, 0).totalsText);
+    EXPECT_FALSE(MarkFolderAndSubFolders(table, 7).totalsText);
+}
+
+TEST(ListGestures, ClickOnThePictureTogglesAndDoubleClickFollowsTheFocusedRow) {
+    ResultTable table = tableOf({{"a", 1}, {"b", 2}, {"c", 4}});
+    EXPECT_EQ(itemClick(table, 2, 300).totalsText, "Total Files Marked 1 Size 2 Bytes");
+    EXPECT_TRUE(table.row(2).marked());
+    EXPECT_FALSE(itemClick(table, 2, 301).totalsText); // only selects
+    EXPECT_TRUE(table.row(2).marked());
+    table.row(3).icon = 5; // any picture but "unmarked" toggles to unmarked
+    itemClick(table, 3, 0);
+    EXPECT_EQ(table.row(3).icon, kUnmarkedIcon);
+    itemClick(table, 2, 10);
+    EXPECT_FALSE(table.row(2).marked());
+    EXPECT_FALSE(itemClick(table, 4, 10).totalsText);
+
+    // Focused row unmarked: the selection is marked; focused row marked: it is unmarked.
+    EXPECT_EQ(markOrUnmarkSelected(table, 1, {1, 3}).totalsText,
+              "Total Files Marked 2 Size 5 Bytes");
+    EXPECT_EQ(markedNames(table), (Names{"a", "c"}));
+    table.row(2).setMarked(true);
+    markOrUnmarkSelected(table, 3, {2, 3});
+    EXPECT_EQ(markedNames(table), Names{"a"});
+    ResultTable empty;
+    EXPECT_FALSE(markOrUnmarkSelected(empty, 1, {1}).totalsText);
+}
+
+TEST(WarningLines, CheckMarksNameTheirRowAndContinueAsksOnlyWhenNothingChanged) {
+    ResultTable table = tableOf({{"a", 1}, {"b", 2}});
+    MarkAll(table);
+    applyWarningLineCheck(table, 2, false);
+    EXPECT_EQ(markedNames(table), Names{"a"});
+    applyWarningLineCheck(table, 2, true);
+    EXPECT_EQ(markedNames(table), (Names{"a", "b"}));
+    applyWarningLineCheck(table, 3, false); // a row that is gone
+    EXPECT_EQ(markedNames(table), (Names{"a", "b"}));
+
+    const auto question = warningContinueQuestion({true, true});
+    ASSERT_TRUE(question);
+    EXPECT_EQ(question->title, "Confirm");
+    EXPECT_EQ(question->text, "You have not made any changes, are you sure you want to "
+                              "continue?\n\nIt is highly recommended to keep at least one "
+                              "original file");
+    EXPECT_FALSE(warningContinueQuestion({true, false}));
+}
+
+TEST(MaxSizeDialog, LoadsDefaultsAndStoredChoices) {
+    MemorySettingsStore store;
+    const MaxSizeDialog fresh = loadMaxSizeDialog(store);
+    EXPECT_EQ(fresh.option, MaxSizeOption::Cd);
+    EXPECT_EQ(fresh.text, "0");
+    EXPECT_EQ(fresh.unitIndex, 0);
+    EXPECT_FALSE(fresh.amountEnabled());
+
+    store.saveValue("MaxLimit", "Option", "3");
+    store.saveValue("MaxText", "Value", "2.9");
+    store.saveValue("MaxSet", "Value", "1");
+    const MaxSizeDialog stored = loadMaxSizeDialog(store);
+    EXPECT_EQ(stored.option, MaxSizeOption::Specify);
+    EXPECT_TRUE(stored.amountEnabled());
+    EXPECT_EQ(stored.text, "2.9");
+    EXPECT_EQ(stored.unitIndex, 1);
+
+    // Values no option or unit answers to select nothing instead of failing.
+    store.saveValue("MaxLimit", "Option", "7");
+    store.saveValue("MaxSet", "Value", "x");
+    const MaxSizeDialog odd = loadMaxSizeDialog(store);
+    EXPECT_EQ(odd.option, MaxSizeOption::None);
+    EXPECT_EQ(odd.unitIndex, -1);
+}
+
+TEST(MaxSizeDialog, SavesOnCloseAndSkipsTheOptionWhenNoneIsSelected) {
+    MemorySettingsStore store;
+    saveMaxSizeDialog(store, MaxSizeDialog{MaxSizeOption::Dvd, "12", 2});
+    EXPECT_EQ(store.value("MaxLimit", "Option"), "2");
+    EXPECT_EQ(store.value("MaxText", "Value"), "12");
+    EXPECT_EQ(store.value("MaxSet", "Value"), "2");
+    const MaxSizeDialog back = loadMaxSizeDialog(store);
+    EXPECT_EQ(back.option, MaxSizeOption::Dvd);
+    EXPECT_EQ(back.unitIndex, 2);
+
+    saveMaxSizeDialog(store, MaxSizeDialog{MaxSizeOption::None, "5", 0});
+    EXPECT_EQ(store.value("MaxLimit", "Option"), "2");
+    EXPECT_EQ(store.value("MaxText", "Value"), "5");
+}
+
+TEST(MaxSizeDialog, OkWorksOutTheLimitInKB) {
+    std::optional<double> value;
+    EXPECT_FALSE(acceptMaxSize({MaxSizeOption::Cd, "", 0}, value));
+    EXPECT_EQ(value, 716800);
+    EXPECT_FALSE(acceptMaxSize({MaxSizeOption::Dvd, "", 0}, value));
+    EXPECT_EQ(value, 4589843);
+    acceptMaxSize({MaxSizeOption::Specify, "1.5", 1}, value);
+    EXPECT_EQ(value, 1024);
+    acceptMaxSize({MaxSizeOption::Specify, "2.9", 1}, value);
+    EXPECT_EQ(value, 2048);
+    acceptMaxSize({MaxSizeOption::Specify, "1.5", 0}, value);
+    EXPECT_EQ(value, 1.5);
+    acceptMaxSize({MaxSizeOption::Specify, " 2 ", 2}, value);
+    EXPECT_EQ(value, 2 * 1024 * 1024);
+
+    // No unit and no option close the dialog and keep the last limit.
+    EXPECT_FALSE(acceptMaxSize({MaxSizeOption::Specify, "9", -1}, value));
+    EXPECT_FALSE(acceptMaxSize({MaxSizeOption::None, "9", 0}, value));
+    EXPECT_EQ(value, 2 * 1024 * 1024);
+
+    for (const char* text : {"", "abc", "1,5", "1.2.3", "1e999"}) {
+        const auto message = acceptMaxSize({MaxSizeOption::Specify, text, 0}, value);
+        ASSERT_TRUE(message) << text;
+        EXPECT_EQ(message->text, " type only integer values");
+        EXPECT_EQ(message->title, "Error");
+        EXPECT_EQ(value, 2 * 1024 * 1024) << text;
+    }
+}
+
+TEST(GroupKeeper, UnmarksTheFirstEntryAfterSortingAndReadsThePositionAfterTheLastQuestionMark) {
+    ResultTable table = tableOf({{"a", 10}, {"b", 20}, {"c", 40}});
+    MarkAll(table);
+    MarkedTotals totals = countMarked(table);
+    GroupKeeper keeper(false);
+    keeper.close(table, totals); // nothing collected: nothing changes
+    EXPECT_EQ(totals.count, 3);
+    keeper.add("1?5", 1); // a key with a "?" of its own must not hide the position
+    keeper.add("1?7", 3);
+    keeper.add("1?6", 2);
+    keeper.close(table, totals);
+    EXPECT_TRUE(keeper.empty());
+    EXPECT_EQ(markedNames(table), (Names{"a", "b"}));
+    EXPECT_EQ(totals.count, 2);
+    EXPECT_EQ(totals.bytes, 30);
+}
+
+TEST(KeepRuleKeys, NumbersArePaddedToTwelveDigitsAndOtherTextsStayAsTheyAre) {
+    EXPECT_EQ(padKey("1234"), "000000001234");
+    EXPECT_EQ(padKey("0"), "000000000000");
+    EXPECT_EQ(padKey("20240101120000"), "20240101120000");
+    EXPECT_EQ(padKey("123456789012345678901"), "123456789012345678901");
+    EXPECT_EQ(padKey("10.0"), "000000000010");
+    EXPECT_EQ(padKey("2.5"), "000000000003");
+    EXPECT_EQ(padKey("1.2.3.4"), "1.2.3.4");
+    EXPECT_EQ(padKey("N/A"), "N/A");
+    EXPECT_EQ(padKey(""), "");
+}
+
+} // namespace
+} // namespace pw
