@@ -11,7 +11,7 @@ namespace {
 constexpr std::uint64_t kMB = 1024 * 1024;
 using Names = std::vector<std::string>;
 
-struct RowSpec {
+struct RowDef {
     std::string name;
     std::uint64_t size = 1;
     std::string stamp = "20240101120000"; // sortDate
@@ -20,24 +20,24 @@ struct RowSpec {
     std::string version = "N/A";
 };
 
-ResultTable tableOf(const std::vector<RowSpec>& specs) {
+ResultTable tableOf(const std::vector<RowDef>& defs) {
     ResultTable table;
-    for (const RowSpec& spec : specs) {
+    for (const RowDef& def : defs) {
         ResultTableRow row;
-        row.cell(kColFileName) = spec.name;
-        row.cell(kColSize) = std::to_string(spec.size);
-        row.cell(kColModified) = spec.stamp;
-        row.cell(kColVersion) = spec.version;
-        row.cell(kColGroup) = spec.group > 0 ? std::to_string(spec.group) : "N/A";
-        row.cell(kColPath) = spec.path;
-        row.cell(kColSortSize) = SizeKey(spec.size);
-        row.cell(kColSortDate) = spec.stamp;
-        if (spec.group > 0) {
+        row.cell(kColFileName) = def.name;
+        row.cell(kColSize) = std::to_string(def.size);
+        row.cell(kColModified) = def.stamp;
+        row.cell(kColVersion) = def.version;
+        row.cell(kColGroup) = def.group > 0 ? std::to_string(def.group) : "N/A";
+        row.cell(kColPath) = def.path;
+        row.cell(kColSortSize) = SizeKey(def.size);
+        row.cell(kColSortDate) = def.stamp;
+        if (def.group > 0) {
             char key[16];
-            std::snprintf(key, sizeof key, "%011d", spec.group);
+            std::snprintf(key, sizeof key, "%011d", def.group);
             row.cell(kColSortGrpno) = key;
         }
-        row.cell(kColExt) = std::string(GetExt(spec.name));
+        row.cell(kColExt) = std::string(GetExt(def.name));
         table.rows().push_back(std::move(row));
     }
     return table;
@@ -193,17 +193,17 @@ TEST(SizeLimitKB, FromTheChoiceAmountAndUnit) {
 }
 
 TEST(MarkByRange, DateRulesKeepTheNewestOrOldestMatchingFile) {
-    const std::vector<RowSpec> specs{{"b.txt", 1, "20240101110000", 2},
-                                     {"x.txt", 1, "20240101100000", 1},
-                                     {"y.txt", 1, "20240101120000", 1},
-                                     {"a.txt", 1, "20240101100000", 2}};
-    ResultTable newer = tableOf(specs);
+    const std::vector<RowDef> defs{{"b.txt", 1, "20240101110000", 2},
+                                   {"x.txt", 1, "20240101100000", 1},
+                                   {"y.txt", 1, "20240101120000", 1},
+                                   {"a.txt", 1, "20240101100000", 2}};
+    ResultTable newer = tableOf(defs);
     const MarkOutcome outcome = MarkByRange(newer, withDateRule(DateRule::KeepNewer));
     EXPECT_EQ(markedNames(newer), (Names{"x.txt", "a.txt"}));
     EXPECT_EQ(outcome.totalsText, "Total Files Marked 2 Size 2 Bytes");
     EXPECT_FALSE(outcome.message);
 
-    ResultTable older = tableOf(specs);
+    ResultTable older = tableOf(defs);
     MarkByRange(older, withDateRule(DateRule::KeepOlder));
     EXPECT_EQ(markedNames(older), (Names{"y.txt", "b.txt"}));
 }
@@ -224,7 +224,7 @@ TEST(MarkByRange, OnlyMatchingFilesAreMarkedAndEarlierMarksStay) {
 }
 
 TEST(MarkByRange, SizeAndVersionRulesCompareTheirColumnsAsPaddedText) {
-    const std::vector<RowSpec> sized{{"big", 900}, {"small", 5}, {"mid", 40}};
+    const std::vector<RowDef> sized{{"big", 900}, {"small", 5}, {"mid", 40}};
     ResultTable larger = tableOf(sized);
     AdvMarkingSettings settings;
     chooseSizeRule(settings, SizeRule::KeepLarger);
@@ -236,8 +236,8 @@ TEST(MarkByRange, SizeAndVersionRulesCompareTheirColumnsAsPaddedText) {
     EXPECT_EQ(markedNames(smaller), (Names{"big", "mid"}));
 
     // Version texts compare as text: "9.0.0.0" is above "10.0.0.1".
-    const std::vector<RowSpec> versions{{"v10", 1, "20240101000000", 1, "/p/", "10.0.0.1"},
-                                        {"v9", 1, "20240101000000", 1, "/p/", "9.0.0.0"}};
+    const std::vector<RowDef> versions{{"v10", 1, "20240101000000", 1, "/p/", "10.0.0.1"},
+                                       {"v9", 1, "20240101000000", 1, "/p/", "9.0.0.0"}};
     ResultTable newest = tableOf(versions);
     chooseVersionRule(settings, VersionRule::KeepNewer);
     MarkByRange(newest, settings);
@@ -251,23 +251,23 @@ TEST(MarkByRange, SizeAndVersionRulesCompareTheirColumnsAsPaddedText) {
 TEST(MarkByRange, TiesFallToThePositionTextInTheRuleDirection) {
     // Rows 9 to 12 in one group, all the same size: "Keep Smaller Files" sorts ascending
     // and keeps the smallest position text, "10"; "Keep Larger Files" keeps "9".
-    std::vector<RowSpec> specs;
+    std::vector<RowDef> defs;
     for (int i = 1; i <= 8; ++i) {
-        specs.push_back({"g1-" + std::to_string(i), 7, "20240101000000", 1});
+        defs.push_back({"g1-" + std::to_string(i), 7, "20240101000000", 1});
     }
     for (int p = 9; p <= 12; ++p) {
-        specs.push_back({"r" + std::to_string(p), 7, "20240101000000", 2});
+        defs.push_back({"r" + std::to_string(p), 7, "20240101000000", 2});
     }
     AdvMarkingSettings settings;
     chooseSizeRule(settings, SizeRule::KeepSmaller);
-    ResultTable ascending = tableOf(specs);
+    ResultTable ascending = tableOf(defs);
     MarkByRange(ascending, settings);
     EXPECT_FALSE(ascending.row(10).marked());
     EXPECT_TRUE(ascending.row(9).marked());
     EXPECT_TRUE(ascending.row(12).marked());
 
     chooseSizeRule(settings, SizeRule::KeepLarger);
-    ResultTable descending = tableOf(specs);
+    ResultTable descending = tableOf(defs);
     MarkByRange(descending, settings);
     EXPECT_FALSE(descending.row(9).marked());
     EXPECT_TRUE(descending.row(10).marked());
@@ -275,14 +275,14 @@ TEST(MarkByRange, TiesFallToThePositionTextInTheRuleDirection) {
 }
 
 TEST(MarkByRange, SizeLimitStopsAfterTheFileThatCrossesItAndTheGroupStillKeepsOne) {
-    std::vector<RowSpec> specs;
+    std::vector<RowDef> defs;
     for (int g = 1; g <= 3; ++g) {
         for (int i = 1; i <= 3; ++i) {
-            specs.push_back({"g" + std::to_string(g) + "-" + std::to_string(i), 400 * kMB,
-                             "2024010100000" + std::to_string(i), g});
+            defs.push_back({"g" + std::to_string(g) + "-" + std::to_string(i), 400 * kMB,
+                            "2024010100000" + std::to_string(i), g});
         }
     }
-    ResultTable table = tableOf(specs);
+    ResultTable table = tableOf(defs);
     AdvMarkingSettings settings;
     settings.sizeLimit = SizeLimitChoice::Cd;
     const MarkOutcome outcome = MarkByRange(table, settings);
@@ -291,7 +291,7 @@ TEST(MarkByRange, SizeLimitStopsAfterTheFileThatCrossesItAndTheGroupStillKeepsOn
     EXPECT_EQ(markedNames(table), Names{"g1-1"});
     EXPECT_EQ(outcome.totalsText, "Total Files Marked 1 Size 400.00 MB");
 
-    ResultTable roomy = tableOf(specs);
+    ResultTable roomy = tableOf(defs);
     settings.sizeLimit = SizeLimitChoice::Specify;
     settings.sizeText = "1";
     settings.sizeUnit = "GB";
@@ -351,7 +351,7 @@ TEST(FolderLines, SubFoldersAreCheckedWhereverTheyStandButNotPrefixSiblings) {
 }
 
 TEST(MarkByFolders, MarksMatchingFilesOfTheCheckedFoldersOnly) {
-    const std::vector<RowSpec> specs{
+    const std::vector<RowDef> defs{
         {"a.txt", 1, "20240101000000", 1, "/x/Database/"},
         {"b.txt", 2, "20240101000000", 1, "/x/Data/"},
         {"c.jpg", 4, "20240101000000", 2, "/x/Data/"},
@@ -365,7 +365,7 @@ TEST(MarkByFolders, MarksMatchingFilesOfTheCheckedFoldersOnly) {
                                   {"/x/Data/", true},
                                   {"/x/data/", false},
                                   {"/x/Data.bak/", false}};
-    ResultTable table = tableOf(specs);
+    ResultTable table = tableOf(defs);
     std::vector<FolderLine> flat = lines;
     const MarkOutcome outcome = MarkByFolders(table, flat, false, "*.txt");
     EXPECT_EQ(markedNames(table), Names{"b.txt"});
@@ -374,7 +374,7 @@ TEST(MarkByFolders, MarksMatchingFilesOfTheCheckedFoldersOnly) {
     // The list is sorted by Path.
     EXPECT_EQ(table.row(1).cell(kColPath), "/x/Data.bak/");
 
-    ResultTable deep = tableOf(specs);
+    ResultTable deep = tableOf(defs);
     deep.row(6).setMarked(true); // f.txt: marked before, stays, not counted
     std::vector<FolderLine> withSubs = lines;
     const MarkOutcome subOutcome = MarkByFolders(deep, withSubs, true, "All files(*.*)");
@@ -385,7 +385,7 @@ TEST(MarkByFolders, MarksMatchingFilesOfTheCheckedFoldersOnly) {
 
     std::vector<FolderLine> none = lines;
     setAllFolderLines(none, false);
-    ResultTable untouched = tableOf(specs);
+    ResultTable untouched = tableOf(defs);
     EXPECT_EQ(MarkByFolders(untouched, none, true, "*.*").totalsText,
               "Total Files Marked 0 Size 0 Bytes");
 }

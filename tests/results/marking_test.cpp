@@ -10,7 +10,7 @@ namespace {
 
 constexpr std::uint64_t kMB = 1024 * 1024;
 
-struct RowSpec {
+struct RowDef {
     std::string name;
     std::uint64_t size = 0;
     std::string stamp = "20240101120000"; // sortDate
@@ -18,29 +18,29 @@ struct RowSpec {
     std::string path = "/home/u/";
 };
 
-ResultTableRow makeRow(const RowSpec& spec) {
+ResultTableRow makeRow(const RowDef& def) {
     ResultTableRow row;
-    row.cell(kColFileName) = spec.name;
-    row.cell(kColSize) = std::to_string(spec.size);
-    row.cell(kColModified) = spec.stamp;
+    row.cell(kColFileName) = def.name;
+    row.cell(kColSize) = std::to_string(def.size);
+    row.cell(kColModified) = def.stamp;
     row.cell(kColVersion) = "N/A";
-    row.cell(kColGroup) = spec.group > 0 ? std::to_string(spec.group) : "N/A";
-    row.cell(kColPath) = spec.path;
-    row.cell(kColSortSize) = SizeKey(spec.size);
-    row.cell(kColSortDate) = spec.stamp;
-    if (spec.group > 0) {
+    row.cell(kColGroup) = def.group > 0 ? std::to_string(def.group) : "N/A";
+    row.cell(kColPath) = def.path;
+    row.cell(kColSortSize) = SizeKey(def.size);
+    row.cell(kColSortDate) = def.stamp;
+    if (def.group > 0) {
         char key[16];
-        std::snprintf(key, sizeof key, "%011d", spec.group);
+        std::snprintf(key, sizeof key, "%011d", def.group);
         row.cell(kColSortGrpno) = key;
     }
-    row.cell(kColExt) = std::string(GetExt(spec.name));
+    row.cell(kColExt) = std::string(GetExt(def.name));
     return row;
 }
 
-ResultTable tableOf(const std::vector<RowSpec>& specs) {
+ResultTable tableOf(const std::vector<RowDef>& defs) {
     ResultTable table;
-    for (const RowSpec& spec : specs) {
-        table.rows().push_back(makeRow(spec));
+    for (const RowDef& def : defs) {
+        table.rows().push_back(makeRow(def));
     }
     return table;
 }
@@ -112,12 +112,12 @@ TEST(MarkAllDuplicates, KeepsTheNewestFileOfEveryGroupAfterSortingByGroup) {
 
 TEST(MarkAllDuplicates, EqualTimesKeepTheRowWhosePositionTextIsGreatest) {
     // Group 1 fills rows 1 to 8 so that group 2 starts at row 9.
-    std::vector<RowSpec> specs;
+    std::vector<RowDef> defs;
     for (int i = 1; i <= 8; ++i) {
-        specs.push_back({"g1-" + std::to_string(i), 1, "20240101000000", 1});
+        defs.push_back({"g1-" + std::to_string(i), 1, "20240101000000", 1});
     }
-    auto groupTwo = [&specs](const std::vector<int>& latest, int lastRow) {
-        std::vector<RowSpec> all = specs;
+    auto groupTwo = [&defs](const std::vector<int>& latest, int lastRow) {
+        std::vector<RowDef> all = defs;
         for (int p = 9; p <= lastRow; ++p) {
             const bool isLatest = std::find(latest.begin(), latest.end(), p) != latest.end();
             all.push_back(
@@ -157,22 +157,22 @@ TEST(MarkAllDuplicates, ARowWithoutAGroupNumberDoesNotBreakTheWalk) {
     EXPECT_EQ(outcome.totalsText, "Total Files Marked 1 Size 5 Bytes");
 }
 
-std::vector<RowSpec> groupsOfThree(int groups, std::uint64_t size) {
-    std::vector<RowSpec> specs;
+std::vector<RowDef> groupsOfThree(int groups, std::uint64_t size) {
+    std::vector<RowDef> defs;
     for (int g = groups; g >= 1; --g) { // reverse order: the command sorts first
         for (int i = 1; i <= 3; ++i) {
-            specs.push_back({"g" + std::to_string(g) + "-" + std::to_string(i), size,
-                             "2024010100000" + std::to_string(i), g});
+            defs.push_back({"g" + std::to_string(g) + "-" + std::to_string(i), size,
+                            "2024010100000" + std::to_string(i), g});
         }
     }
-    return specs;
+    return defs;
 }
 
 TEST(MarkAllDuplicatesUpto, StopsAtTheFirstFileThatWouldPassTheLimit) {
-    std::vector<RowSpec> specs = groupsOfThree(2, 400 * kMB);
-    specs.push_back({"g3-1", 1024, "20240101000000", 3});
-    specs.push_back({"g3-2", 1024, "20240101000000", 3}); // would fit, but the walk stopped
-    ResultTable table = tableOf(specs);
+    std::vector<RowDef> defs = groupsOfThree(2, 400 * kMB);
+    defs.push_back({"g3-1", 1024, "20240101000000", 3});
+    defs.push_back({"g3-2", 1024, "20240101000000", 3}); // would fit, but the walk stopped
+    ResultTable table = tableOf(defs);
     table.row(1).setMarked(true);
     table.headerPictures[0] = kDescendingPicture;
 
@@ -211,21 +211,21 @@ TEST(MarkAllDuplicatesUpto, WithoutAChosenLimitEveryRowEndsUnmarked) {
 }
 
 TEST(MarkFolder, MarksOneFolderOrItsSubFoldersButNotASiblingWithTheSamePrefix) {
-    const std::vector<RowSpec> specs{
+    const std::vector<RowDef> defs{
         {"a", 1, "20240101000000", 1, "/Data/"},     {"b", 2, "20240101000000", 1, "/Data/Old/"},
         {"c", 4, "20240101000000", 2, "/Database/"}, {"d", 8, "20240101000000", 2, "/data/"},
         {"e", 16, "20240101000000", 3, "/Data/"},    {"f", 32, "20240101000000", 3, "/old/Data/"},
     };
-    ResultTable table = tableOf(specs);
+    ResultTable table = tableOf(defs);
     EXPECT_EQ(MarkFolder(table, 5).totalsText, "Total Files Marked 2 Size 17 Bytes");
     EXPECT_EQ(markedNames(table), (Names{"a", "e"}));
 
-    ResultTable sub = tableOf(specs);
+    ResultTable sub = tableOf(defs);
     EXPECT_EQ(MarkFolderAndSubFolders(sub, 1).totalsText, "Total Files Marked 3 Size 19 Bytes");
     EXPECT_EQ(markedNames(sub), (Names{"a", "b", "e"}));
 
     // Marks elsewhere stay and are counted.
-    ResultTable others = tableOf(specs);
+    ResultTable others = tableOf(defs);
     others.row(4).setMarked(true);
     EXPECT_EQ(MarkFolder(others, 3).totalsText, "Total Files Marked 2 Size 12 Bytes");
 
