@@ -6,6 +6,7 @@
 #include "cli/options.h"
 #include "cli/text_writer.h"
 #include "common/buz_timer.h"
+#include "results/marking.h"
 #include "search/enumeration.h"
 #include "search/scan.h"
 #include "session/export_writers.h"
@@ -91,8 +92,16 @@ bool reportWrite(const std::string& what, const std::string& path,
 // The result list as the command line shows it: all groups, or with --mark-duplicates
 // the marked files only; and the export when asked. Returns false when the export failed.
 bool present(const pw::cli::CliOptions& options, const pw::cli::JsonSummary& summary,
-             const pw::ResultTable& table, const pw::HtmlSummary& page) {
+             pw::ResultTable& table, const pw::HtmlSummary& page) {
     using namespace pw::cli;
+    if (options.markDuplicates) {
+        if (table.grouped()) {
+            pw::MarkAllDuplicates(table);
+        } else {
+            std::fprintf(stderr, "pairwell-cli: warning: a zero-size listing has no groups; "
+                                 "nothing is marked\n");
+        }
+    }
     if (options.json) {
         writeJson(std::cout, summary, table, options.markDuplicates);
     } else if (options.markDuplicates) {
@@ -174,7 +183,7 @@ int runLoad(const pw::cli::CliOptions& options) {
     open.reScan = options.rescan;
     open.cancel = &g_cancel;
     open.observer = &observer;
-    const pw::LoadedSession session = pw::OpenPairwellFile(options.loadFile, open);
+    pw::LoadedSession session = pw::OpenPairwellFile(options.loadFile, open);
     observer.finish();
     if (!session.opened) {
         std::fprintf(stderr, "pairwell-cli: cannot open %s: %s\n", options.loadFile.c_str(),

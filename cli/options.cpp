@@ -44,6 +44,7 @@ Options:
   --delimiter TEXT             field delimiter of delimited text (default: ",")
   --mark-duplicates            mark every file of a group but the newest; the text
                                output then lists the marked files only, one a line
+                               (the files to delete to keep the newest of each group)
   --export-marked              export the marked rows only
   --json                       print one JSON object instead of the list of paths
                                (with --mark-duplicates every row has "marked")
@@ -269,6 +270,8 @@ ParseResult parseArguments(const std::vector<std::string_view>& args) {
         result.error = "--fuzzy works with --method byte only";
     } else if (options.rescan) {
         result.error = "--rescan works with load only";
+    } else if (options.markDuplicates && options.search.method == SearchMethod::ZeroSize) {
+        result.error = "--mark-duplicates needs groups (not --method zero)";
     }
     if (result.error.empty() && options.exportMarked && options.exportFile.empty()) {
         result.error = "--export-marked needs --export FILE";

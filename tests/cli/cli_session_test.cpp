@@ -5,6 +5,7 @@
 #include "support/temp_tree.h"
 
 #include <gtest/gtest.h>
+#include <set>
 
 namespace pw::test {
 namespace {
@@ -103,6 +104,42 @@ TEST(CliSession, UnwritableTargetsFailTheRunWithTheirMessage) {
         EXPECT_TRUE(contains(denied.err, "File is already open please close it and proceed."))
             << denied.err;
     }
+}
+
+// The newest file of each group is kept; the others are listed for deletion.
+TEST(CliMarkDuplicates, ListsEveryFileButTheNewestOfEachGroup) {
+    TempTree tree;
+    addTwoGroups(tree);
+    tree.setMtime("a/x.bin", 1500000000);
+    tree.setMtime("b,c/x?copy.bin", 1600000000);
+    tree.setMtime("d/z1", 1700000000);
+    tree.setMtime("d/z2", 1400000000);
+    TempTree out;
+    const std::string session = out.path("s.pwf");
+    const auto scan = runCli({"scan", "--mark-duplicates", "--session", session, "--export",
+                              out.path("marked.csv"), "--export-marked", tree.root()});
+    ASSERT_EQ(scan.status, 0) << scan.err;
+    const std::string expected = tree.path("d/z2") + "\n" + tree.path("a/x.bin") + "\n";
+    EXPECT_EQ(scan.out, expected);
+    const std::string csv = out.read("marked.csv");
+    EXPECT_EQ(splitLines(csv).size(), 4u) << csv; // header, two rows, the closing line break
+    EXPECT_TRUE(contains(csv, "\r\nz2,300,")) << csv;
+    EXPECT_TRUE(contains(csv, "\r\nx.bin,5000,")) << csv;
+
+    const auto load = runCli({"load", "--mark-duplicates", session});
+    ASSERT_EQ(load.status, 0) << load.err;
+    EXPECT_EQ(load.out, expected);
+
+    const auto json = runCli({"load", "--json", "--mark-duplicates", session});
+    const auto rows = parseJson(json.out)["rows"].array();
+    ASSERT_EQ(rows.size(), 4u);
+    std::set<std::string> marked;
+    for (const auto& row : rows) {
+        if (row["marked"].boolean()) {
+            marked.insert(row["folder"].string() + row["name"].string());
+        }
+    }
+    EXPECT_EQ(marked, (std::set<std::string>{tree.path("d/z2"), tree.path("a/x.bin")}));
 }
 
 TEST(CliSession, UsageErrors) {
