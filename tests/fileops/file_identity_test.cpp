@@ -1,0 +1,68 @@
+// The still-listed check before a delete or a move: a file edited, replaced by a link or
+// removed after the scan must not be taken for the duplicate the scan found.
+
+#include "common/format.h"
+#include "fileops/shell.h"
+#include "results/result_table.h"
+#include "support/temp_tree.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace pw {
+namespace {
+
+using test::TempTree;
+
+constexpr std::time_t kScanTime = 1'650'000'000;
+
+ResultTableRow listedRow(const TempTree& tree, const std::string& name, std::uint64_t size) {
+    ResultTableRow row;
+    row.cell(kColFileName) = name;
+    row.cell(kColPath) = tree.root() + "/";
+    row.cell(kColSize) = std::to_string(size);
+    row.cell(kColModified) = DateText(kScanTime);
+    return row;
+}
+
+TEST(FileIdentity, UnchangedFileMatchesItsRow) {
+    TempTree tree;
+    tree.addFile("a\xff.txt", "12345");
+    tree.setMtime("a\xff.txt", kScanTime);
+    EXPECT_EQ(verifyListed(listedRow(tree, "a\xff.txt", 5)), ListedState::Unchanged);
+    EXPECT_EQ(checkStillListed(tree.path("a\xff.txt"), 5, DateText(kScanTime)),
+              ListedState::Unchanged);
+}
+
+TEST(FileIdentity, EditedOrReplacedFilesCountAsChanged) {
+    TempTree tree;
+    // Same size, new time: an edit in place.
+    tree.addFile("edited.txt", "12345");
+    tree.setMtime("edited.txt", kScanTime + 1);
+    EXPECT_EQ(verifyListed(listedRow(tree, "edited.txt", 5)), ListedState::Changed);
+    // Same time, new size: an edit with the time put back.
+    tree.addFile("grown.txt", "123456");
+    tree.setMtime("grown.txt", kScanTime);
+    EXPECT_EQ(verifyListed(listedRow(tree, "grown.txt", 5)), ListedState::Changed);
+    // A link to an identical file is not followed.
+    tree.addFile("real.txt", "12345");
+    tree.setMtime("real.txt", kScanTime);
+    tree.addSymlink(tree.path("real.txt"), "link.txt");
+    EXPECT_EQ(verifyListed(listedRow(tree, "link.txt", 5)), ListedState::Changed);
+    // A folder in the file's place.
+    tree.addFolder("folder.txt");
+    EXPECT_EQ(verifyListed(listedRow(tree, "folder.txt", 0)), ListedState::Changed);
+    // A FIFO in the file's place must not block the check.
+    ASSERT_EQ(::mkfifo(tree.path("fifo.txt").c_str(), 0600), 0);
+    EXPECT_EQ(verifyListed(listedRow(tree, "fifo.txt", 0)), ListedState::Changed);
+}
+
+TEST(FileIdentity, VanishedFileIsMissing) {
+    TempTree tree;
+    EXPECT_EQ(verifyListed(listedRow(tree, "gone.txt", 5)), ListedState::Missing);
+    EXPECT_EQ(checkStillListed(tree.path("no-folder/gone.txt"), 5, DateText(kScanTime)),
+              ListedState::Missing);
+}
+
+} // namespace
+} // namespace pw
