@@ -1,0 +1,265 @@
+#include "fileops/process_marked.h"
+
+#include <gtest/gtest.h>
+#include <set>
+
+namespace pw {
+namespace {
+
+struct RowDef {
+    std::string name;
+    int group = 1; // 0: ungrouped ("N/A")
+    bool marked = false;
+    std::uint64_t size = 512;
+};
+
+// A grouped table with its group tables filled as the list's fill leaves them.
+ResultTable tableOf(const std::vector<RowDef>& defs, bool grouped = true) {
+    ResultTable table;
+    table.setGrouped(grouped);
+    for (const RowDef& def : defs) {
+        ResultTableRow row;
+        row.cell(kColFileName) = def.name;
+        row.cell(kColSize) = std::to_string(def.size);
+        row.cell(kColModified) = "1/2/2024 3:04:05 PM";
+        row.cell(kColVersion) = "N/A";
+        row.cell(kColGroup) = def.group > 0 ? std::to_string(def.group) : "N/A";
+        row.cell(kColPath) = "/data/";
+        row.setMarked(def.marked);
+        table.rows().push_back(row);
+        if (def.group > 0) {
+            if (table.GroupSizes.size() <= static_cast<std::size_t>(def.group)) {
+                table.GroupSizes.resize(static_cast<std::size_t>(def.group) + 1, 0);
+            }
+            ++table.GroupSizes[static_cast<std::size_t>(def.group)];
+        }
+    }
+    table.GroupCount = static_cast<std::int32_t>(table.GroupSizes.size()) - 1;
+    RefreshColorShade(table);
+    return table;
+}
+
+std::vector<std::string> names(const ResultTable& table, bool markedOnly = false) {
+    std::vector<std::string> out;
+    for (const ResultTableRow& row : table.rows()) {
+        if (!markedOnly || row.marked()) {
+            out.push_back(row.cell(kColFileName));
+        }
+    }
+    return out;
+}
+
+using Names = std::vector<std::string>;
+
+// Answers the warnings in turn and records what each one showed.
+struct ScriptedWarning {
+    std::vector<std::string> answers;
+    std::vector<std::vector<WarningLine>> shown;
+
+    WarningCallback callback() {
+        return [this](const std::vector<WarningLine>& lines) {
+            shown.push_back(lines);
+            const std::size_t i = shown.size() - 1;
+            return i < answers.size() ? answers[i] : std::string("3");
+        };
+    }
+};
+
+// Three groups, every file of groups 1 and 3 marked, one file of group 2.
+std::vector<RowDef> twoFullGroups() {
+    return {{"a1", 1, true}, {"a2", 1, true}, {"b1", 2, true}, {"b2", 2, false},
+            {"c1", 3, true}, {"c2", 3, true}, {"c3", 3, true}};
+}
+
+TEST(CheckMarks, WarningShowsTheGroupsRowsWithTheirPositions) {
+    ResultTable table = tableOf(twoFullGroups());
+    ScriptedWarning warning{{"3", "3"}, {}};
+    const MarkCheck check = checkMarks(table, false, warning.callback());
+
+    ASSERT_EQ(warning.shown.size(), 2u);
+    ASSERT_EQ(warning.shown[0].size(), 2u);
+    EXPECT_EQ(warning.shown[0][0].fileName, "a1");
+    EXPECT_EQ(warning.shown[0][0].row, 1);
+    EXPECT_EQ(warning.shown[0][1].row, 2);
+    EXPECT_EQ(warning.shown[0][1].size, "512");
+    EXPECT_EQ(warning.shown[0][1].modified, "1/2/2024 3:04:05 PM");
+    EXPECT_EQ(warning.shown[0][1].version, "N/A");
+    EXPECT_EQ(warning.shown[0][1].group, "1");
+    EXPECT_EQ(warning.shown[0][1].path, "/data/");
+    ASSERT_EQ(warning.shown[1].size(), 3u);
+    EXPECT_EQ(warning.shown[1][0].row, 5);
+    EXPECT_EQ(warning.shown[1][2].row, 7);
+
+    // "3" goes on with the marks as they are.
+    EXPECT_EQ(check.totals.count, 6);
+    EXPECT_EQ(check.totalsText, "Total Files Marked 6 Size 3.00 KB");
+    EXPECT_TRUE(check.proceed());
+}
+
+TEST(CheckMarks, KeepAllUnmarksTheLastRowOfThisAndEveryLaterFullGroup) {
+    ResultTable table = tableOf(twoFullGroups());
+    ScriptedWarning warning{{"1"}, {}};
+    const MarkCheck check = checkMarks(table, false, warning.callback());
+
+    EXPECT_EQ(warning.shown.size(), 1u);
+    EXPECT_EQ(names(table, true), (Names{"a1", "b1", "c1", "c2"}));
+    EXPECT_EQ(check.totalsText, "Total Files Marked 4 Size 2.00 KB");
+}
+
+TEST(CheckMarks, IgnoreStopsWarningAndKeepsEveryMark) {
+    ResultTable table = tableOf(twoFullGroups());
+    ScriptedWarning warning{{"2"}, {}};
+    const MarkCheck check = checkMarks(table, false, warning.callback());
+    EXPECT_EQ(warning.shown.size(), 1u);
+    EXPECT_EQ(check.totals.count, 6);
+}
+
+TEST(CheckMarks, ClosedWarningCountsAsContinueAndWarnsAgain) {
+    ResultTable table = tableOf(twoFullGroups());
+    ScriptedWarning warning{{"", "unexpected"}, {}};
+    const MarkCheck check = checkMarks(table, false, warning.callback());
+    EXPECT_EQ(warning.shown.size(), 2u);
+    EXPECT_EQ(check.totals.count, 6);
+}
+
+TEST(CheckMarks, MarksChangedInTheWarningAreCounted) {
+    ResultTable table = tableOf(twoFullGroups());
+    const WarningCallback uncheckFirst = [&table](const std::vector<WarningLine>& lines) {
+        applyWarningLineCheck(table, lines.front().row, false);
+        return std::string("3");
+    };
+    const MarkCheck check = checkMarks(table, false, uncheckFirst);
+    EXPECT_EQ(names(table, true), (Names{"a2", "b1", "c2", "c3"}));
+    EXPECT_EQ(check.totals.count, 4);
+}
+
+TEST(CheckMarks, RowsOfAGroupStandingApartAreTheOnesShown) {
+    // After a sort by name the group's rows are not adjacent: the lines must be the
+    // group's own rows, never the rows just above the last one.
+    ResultTable table = tableOf({{"a", 1, true}, {"b", 2, false}, {"c", 1, true}, {"d", 2, true}});
+    ScriptedWarning warning{{"1"}, {}};
+    checkMarks(table, false, warning.callback());
+    ASSERT_EQ(warning.shown.size(), 1u);
+    ASSERT_EQ(warning.shown[0].size(), 2u);
+    EXPECT_EQ(warning.shown[0][0].fileName, "a");
+    EXPECT_EQ(warning.shown[0][1].fileName, "c");
+    EXPECT_EQ(names(table, true), (Names{"a", "d"}));
+}
+
+TEST(CheckMarks, NothingMarkedZeroSizeAndStrayGroups) {
+    ResultTable none = tableOf({{"a", 1, false}, {"b", 1, false}});
+    ScriptedWarning warning;
+    const MarkCheck empty = checkMarks(none, false, warning.callback());
+    EXPECT_FALSE(empty.proceed());
+    EXPECT_EQ(empty.message->text, "No items marked/checked");
+    EXPECT_EQ(empty.message->title, "Error");
+    EXPECT_EQ(empty.totalsText, "Total Files Marked 0 Size 0 Bytes");
+
+    // Zero-size rows never warn, and their size is not added.
+    ResultTable zero = tableOf({{"z1", 0, true, 0}, {"z2", 0, true, 700}}, false);
+    const MarkCheck zeroCheck = checkMarks(zero, true, warning.callback());
+    EXPECT_EQ(zeroCheck.totalsText, "Total Files Marked 2 Size 0 Bytes");
+
+    // A group number the tables do not know is never warned about, and never read past.
+    ResultTable stray = tableOf({{"a", 1, true}, {"b", 1, false}});
+    stray.row(2).cell(kColGroup) = "9";
+    stray.row(2).setMarked(true);
+    const MarkCheck strayCheck = checkMarks(stray, false, warning.callback());
+    EXPECT_EQ(strayCheck.totals.count, 2);
+    EXPECT_TRUE(warning.shown.empty());
+}
+
+TEST(TidyUp, DropsGoneFilesThenLoneRowsWithoutRenumbering) {
+    ResultTable table = tableOf({{"a1", 1, true},
+                                 {"a2", 1, false},
+                                 {"b1", 2, true},
+                                 {"b2", 2, true},
+                                 {"b3", 2, false},
+                                 {"c1", 3, true},
+                                 {"c2", 3, true},
+                                 {"d1", 4, false},
+                                 {"d2", 4, false}});
+    // a1, b1, c1 and c2 are gone; b2 could not be deleted.
+    const std::set<std::string> gone = {"/data/a1", "/data/b1", "/data/c1", "/data/c2"};
+    const std::string text =
+        tidyUp(table, false, [&gone](const std::string& path) { return !gone.contains(path); });
+
+    EXPECT_EQ(names(table), (Names{"b2", "b3", "d1", "d2"}));
+    EXPECT_TRUE(table.row(1).marked());
+    EXPECT_EQ(table.row(3).cell(kColGroup), "4");
+    EXPECT_EQ(text, "Total Files Marked 1 Size 512 Bytes");
+    // The shading is per run again: b plain, d shaded.
+    EXPECT_FALSE(table.shaded(0));
+    EXPECT_FALSE(table.shaded(1));
+    EXPECT_TRUE(table.shaded(2));
+    EXPECT_TRUE(table.shaded(3));
+}
+
+TEST(TidyUp, ZeroSizeRowsAreNeverDroppedForBeingAlone) {
+    ResultTable table =
+        tableOf({{"z1", 0, true, 0}, {"z2", 0, false, 0}, {"z3", 0, true, 0}}, false);
+    const std::string text =
+        tidyUp(table, true, [](const std::string& path) { return path != "/data/z1"; });
+    EXPECT_EQ(names(table), (Names{"z2", "z3"}));
+    EXPECT_EQ(text, "Total Files Marked 1 Size 0 Bytes");
+}
+
+TEST(ProcessMarkedFilesTest, CancelledDialogLeavesTheListAndFinishedOneTidiesIt) {
+    const std::vector<RowDef> defs = {{"/nonexistent-a1", 1, true}, {"/nonexistent-a2", 1, false}};
+    ScriptedWarning warning;
+    std::vector<MarkedOperation> dialogs;
+
+    ResultTable table = tableOf(defs);
+    ProcessOutcome outcome =
+        ProcessMarkedFiles(table, MarkedOperation::Move, false, warning.callback(),
+                           [&dialogs](MarkedOperation operation, const MarkCheck& check) {
+                               dialogs.push_back(operation);
+                               EXPECT_EQ(check.totals.count, 1);
+                               return true;
+                           });
+    EXPECT_FALSE(outcome.tidied);
+    EXPECT_EQ(table.rowCount(), 2);
+    EXPECT_EQ(outcome.totalsText, "Total Files Marked 1 Size 512 Bytes");
+
+    // Not cancelled: the marked file does not exist, so its row goes and its partner too.
+    outcome = ProcessMarkedFiles(table, MarkedOperation::Delete, false, warning.callback(),
+                                 [&dialogs](MarkedOperation operation, const MarkCheck&) {
+                                     dialogs.push_back(operation);
+                                     return false;
+                                 });
+    EXPECT_TRUE(outcome.tidied);
+    EXPECT_EQ(table.rowCount(), 0);
+    EXPECT_EQ(outcome.totalsText, "Total Files Marked 0 Size 0 Bytes");
+    EXPECT_EQ(dialogs,
+              (std::vector<MarkedOperation>{MarkedOperation::Move, MarkedOperation::Delete}));
+
+    // Nothing marked: the message, and no dialog.
+    ResultTable unmarked = tableOf({{"x", 1, false}, {"y", 1, false}});
+    outcome = ProcessMarkedFiles(unmarked, MarkedOperation::Delete, false, warning.callback(),
+                                 [&dialogs](MarkedOperation, const MarkCheck&) {
+                                     dialogs.push_back(MarkedOperation::Delete);
+                                     return false;
+                                 });
+    ASSERT_TRUE(outcome.message.has_value());
+    EXPECT_EQ(outcome.message->text, "No items marked/checked");
+    EXPECT_EQ(dialogs.size(), 2u);
+}
+
+TEST(RemoveFromResultTest, RemovesMarkedRowsAndTheirLonePartnersOnly) {
+    ResultTable table = tableOf(
+        {{"a1", 1, true}, {"a2", 1, false}, {"b1", 2, true}, {"b2", 2, false}, {"b3", 2, false}});
+    EXPECT_FALSE(RemoveFromResult(table).has_value());
+    EXPECT_EQ(names(table), (Names{"b2", "b3"}));
+
+    const auto message = RemoveFromResult(table);
+    ASSERT_TRUE(message.has_value());
+    EXPECT_EQ(message->text, "No items marked/checked");
+    EXPECT_EQ(message->title, "Error");
+
+    ResultTable zero = tableOf({{"z1", 0, true, 0}, {"z2", 0, false, 0}}, false);
+    EXPECT_FALSE(RemoveFromResult(zero).has_value());
+    EXPECT_EQ(names(zero), (Names{"z2"}));
+}
+
+} // namespace
+} // namespace pw
