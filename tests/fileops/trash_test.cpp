@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace pw {
@@ -183,6 +184,32 @@ TEST_F(TrashTest, FilesOfOtherMountsUseTheTrashAtTheTop) {
     const ShellResult shared = bin.moveToTrash(third, kNow);
     ASSERT_TRUE(shared.ok) << shared.message;
     EXPECT_EQ(shared.destination, top + "/.Trash/" + uid + "/files/h.txt");
+}
+
+TEST_F(TrashTest, FileOnAnotherFileSystemGoesToThatMountsTrash) {
+    struct stat shm {};
+    struct stat here {};
+    if (::stat("/dev/shm", &shm) != 0 || ::stat(tree.root().c_str(), &here) != 0 ||
+        shm.st_dev == here.st_dev) {
+        GTEST_SKIP() << "no second file system (/dev/shm) on this machine";
+    }
+    std::optional<TempTree> other;
+    {
+        ScopedEnv tmp("TMPDIR", "/dev/shm");
+        other.emplace();
+    }
+    const std::string file = other->addFile("sub/f.txt", "far");
+    TrashLocations locations = defaultTrashLocations();
+    // The mount's top stands in at the other tree's root, so nothing outside it is touched.
+    locations.topDirectory = [&](const std::string&) { return other->root(); };
+    Trash bin(locations);
+    const ShellResult result = bin.moveToTrash(file, kNow);
+    ASSERT_TRUE(result.ok) << result.message;
+    const std::string own = ".Trash-" + std::to_string(::getuid());
+    EXPECT_EQ(result.destination, other->root() + "/" + own + "/files/f.txt");
+    EXPECT_EQ(other->read(own + "/files/f.txt"), "far");
+    EXPECT_EQ(infoPath(other->read(own + "/info/f.txt.trashinfo")), "sub/f.txt");
+    EXPECT_FALSE(fs::exists(trash + "/files/f.txt"));
 }
 
 TEST_F(TrashTest, NoUsableTrashLeavesTheFile) {
