@@ -1,0 +1,94 @@
+#pragma once
+// The copy/move dialog's work as an object the dialog drives, like DeleteRun: every marked
+// file goes into one destination folder, one file per step; a move then removes the source
+// folders it left empty. Files land under their own names, or the next free
+// "name (n).ext" when the name is taken: nothing in the destination is overwritten.
+//
+// Threading: requestCancel() and state() may be called from any thread; everything else,
+// setDestination() included, from the one thread that drives the run.
+
+#include "fileops/delete_loop.h"
+#include "results/marking.h"
+
+#include <optional>
+
+namespace pw {
+
+enum class TransferMode { Copy, Move };
+
+struct TransferOptions {
+    bool removeEmptyFolders = true;   // Move only: "Remove Empty Folders ..."
+    bool openDestination = false;     // "Open destnation folder after process completed."
+    bool yesToAll = true;             // Move only: "Respond with "Yes to All" ..."
+    bool keepFolderStructure = false; // "Copy with directory structure."
+};
+
+class CopyMoveRun {
+public:
+    // `destination` is the folder chosen before the dialog showed (the path box's text).
+    CopyMoveRun(ResultTable& table, Shell& shell, TransferMode mode, std::string destination,
+                Confirm confirm = {});
+
+    // Read when the run starts.
+    TransferOptions options;
+
+    TransferMode mode() const { return m_mode; }
+    // The path box stays editable during a run; each file goes to the text it holds when
+    // that file's turn comes.
+    void setDestination(std::string destination) { m_destination = std::move(destination); }
+    const std::string& destination() const { return m_destination; }
+
+    RunState state() const { return m_state.load(); }
+
+    // OK in Ready. A destination that is blank after trimming gives the message
+    // "Path not specified, Please specify copy/move location first" / "Error" and the run
+    // stays Ready; nullopt when the run started (or the state was not Ready).
+    std::optional<UserMessage> start();
+    void requestCancel();
+    // One marked file, one folder of a move's folder check, or the completion; false once
+    // Done (and before start()).
+    bool step();
+    void run(const std::function<void(const RunProgress&)>& progress = {});
+
+    // True (leave the list alone) unless the run is Done.
+    bool cancelled() const { return state() != RunState::Done; }
+    // Whether the dialog opens the destination folder now: the run is Done and the box
+    // was checked.
+    bool openDestinationNow() const {
+        return state() == RunState::Done && m_running.openDestination;
+    }
+
+    const RunProgress& progress() const { return m_progress; }
+    const std::vector<ErrorRow>& errors() const { return m_errors; }
+    const FoldersToCheck& foldersToCheck() const { return m_folders; }
+
+private:
+    void transferRow(const ResultTableRow& row);
+    void moveRow(const ResultTableRow& row, const std::string& path);
+    void beginFolderCheck();
+    void finish();
+
+    ResultTable& m_table;
+    Shell& m_shell;
+    TransferMode m_mode;
+    std::string m_destination;
+    Confirm m_confirm;
+    TransferOptions m_running;
+    std::atomic<RunState> m_state{RunState::Ready};
+    std::atomic<bool> m_cancelRequested{false};
+    RunProgress m_progress{0, 0, "Progress"};
+    std::vector<ErrorRow> m_errors;
+    FoldersToCheck m_folders;
+    int m_nextRow = 1;
+    bool m_checkingFolders = false;
+    std::size_t m_nextFolder = 0;
+};
+
+// The loops the dialog runs, by their described names: start() then run(). They return
+// the message of start(), if any.
+std::optional<UserMessage>
+CopyMarkedFiles(CopyMoveRun& run, const std::function<void(const RunProgress&)>& progress = {});
+std::optional<UserMessage>
+MoveMarkedFiles(CopyMoveRun& run, const std::function<void(const RunProgress&)>& progress = {});
+
+} // namespace pw
