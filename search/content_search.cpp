@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
-#include <cstdio>
 #include <mutex>
 #include <optional>
 #include <system_error>
@@ -63,14 +62,6 @@ std::optional<RunGroups> compareRun(const CandidateSet& set, const SizeRun& run,
         return partitionFuzzy(paths, size, cancel, issues);
     }
     return partitionByBytes(paths, size, cancel, issues);
-}
-
-std::string progressPercent(std::int64_t processed, std::int64_t total) {
-    char buffer[32];
-    const double percent =
-        total > 0 ? 100.0 / static_cast<double>(total) * static_cast<double>(processed) : 0.0;
-    std::snprintf(buffer, sizeof buffer, "%.1f%%", percent);
-    return buffer;
 }
 
 // Compares the runs on a few worker threads while the calling thread reports progress.
@@ -132,16 +123,8 @@ private:
     }
 
     void report() {
-        const std::int64_t processed = m_processed.load();
-        ScanProgress p;
-        p.stage = ScanStage::Comparing;
-        p.processed = processed;
-        p.total = m_total;
-        const std::string counts = std::to_string(processed) + "/" + std::to_string(m_total);
-        p.statusText =
-            "Searching for duplicates...(" + counts + ") " + progressPercent(processed, m_total);
-        p.captionText = progressPercent(processed, m_total) + " (" + counts + ")";
-        m_context.observer.progress(p);
+        m_context.observer.progress(searchProgress(
+            ScanStage::Comparing, "Searching for duplicates...", m_processed.load(), m_total));
     }
 
     // The runs with the most bytes go first, so that no thread is left comparing one large

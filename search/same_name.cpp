@@ -27,14 +27,6 @@ std::string nameKey(const Candidate& c) {
     return lowerText(trimBlanks(c.fileName()));
 }
 
-std::string percentText(std::int64_t processed, std::int64_t total) {
-    char buffer[32];
-    const double percent =
-        total > 0 ? 100.0 / static_cast<double>(total) * static_cast<double>(processed) : 0.0;
-    std::snprintf(buffer, sizeof buffer, "%.1f%%", percent);
-    return buffer;
-}
-
 } // namespace
 
 std::int32_t dropSecondListings(std::vector<Candidate>& candidates) {
@@ -44,6 +36,22 @@ std::int32_t dropSecondListings(std::vector<Candidate>& candidates) {
         return !seen.insert({c.device, c.inode}).second;
     });
     return static_cast<std::int32_t>(before - candidates.size());
+}
+
+ScanProgress searchProgress(ScanStage stage, std::string_view what, std::int64_t processed,
+                            std::int64_t total) {
+    char percent[32];
+    const double value =
+        total > 0 ? 100.0 / static_cast<double>(total) * static_cast<double>(processed) : 0.0;
+    std::snprintf(percent, sizeof percent, "%.1f%%", value);
+    const std::string counts = std::to_string(processed) + "/" + std::to_string(total);
+    ScanProgress p;
+    p.stage = stage;
+    p.processed = processed;
+    p.total = total;
+    p.statusText = std::string(what) + "(" + counts + ") " + percent;
+    p.captionText = std::string(percent) + " (" + counts + ")";
+    return p;
 }
 
 ResultRow makeResultRow(const CandidateSet& set, const Candidate& c, int groupToggle) {
@@ -89,15 +97,8 @@ void FindSameNames(SearchContext& context) {
         processed += static_cast<std::int64_t>(end - i);
         i = end;
         if (throttle.due()) {
-            ScanProgress p;
-            p.stage = ScanStage::SameNames;
-            p.processed = processed;
-            p.total = total;
-            p.statusText = "Searching for same name files...(" + std::to_string(processed) + "/" +
-                           std::to_string(total) + ") " + percentText(processed, total);
-            p.captionText = percentText(processed, total) + " (" + std::to_string(processed) + "/" +
-                            std::to_string(total) + ")";
-            context.observer.progress(p);
+            context.observer.progress(searchProgress(
+                ScanStage::SameNames, "Searching for same name files...", processed, total));
         }
     }
 }

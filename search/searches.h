@@ -6,6 +6,8 @@
 #include "search/scan_observer.h"
 #include "search/scan_types.h"
 
+#include <string_view>
+
 namespace pw {
 
 struct SearchContext {
@@ -31,6 +33,11 @@ void ListZeroSizeFiles(SearchContext& context);
 // search paths or a hard link) is dropped; the first in candidate order stays. Returns
 // the number dropped. Applied to each run of equal size, or to the whole list.
 std::int32_t dropSecondListings(std::vector<Candidate>& candidates);
+
+// The progress of a search pass: the status text "<what>(processed/total) 12.5%" and the
+// caption "12.5% (processed/total)" shown while the window is minimized.
+ScanProgress searchProgress(ScanStage stage, std::string_view what, std::int64_t processed,
+                            std::int64_t total);
 
 // The row handed to the result list for one candidate.
 ResultRow makeResultRow(const CandidateSet& set, const Candidate& c, int groupToggle);

@@ -1,4 +1,5 @@
 #include "search/scan.h"
+#include "search/searches.h"
 #include "support/temp_tree.h"
 
 #include <functional>
@@ -375,6 +376,20 @@ TEST(Scan, MoreThanOneHundredThousandFilesAskFirst) {
     EXPECT_EQ(declining.askedFor, 100001);
     EXPECT_TRUE(declined.rows.empty());
     EXPECT_EQ(declined.statusText(), "Search Completed.");
+}
+
+} // namespace
+} // namespace pw
+
+namespace pw {
+namespace {
+
+TEST(SearchProgress, StatusAndCaptionTexts) {
+    const ScanProgress p =
+        searchProgress(ScanStage::Comparing, "Searching for duplicates...", 1, 3);
+    EXPECT_EQ(p.statusText, "Searching for duplicates...(1/3) 33.3%");
+    EXPECT_EQ(p.captionText, "33.3% (1/3)");
+    EXPECT_EQ(searchProgress(ScanStage::SameNames, "x", 0, 0).statusText, "x(0/0) 0.0%");
 }
 
 } // namespace
