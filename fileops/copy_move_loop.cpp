@@ -7,8 +7,8 @@ namespace pw {
 
 CopyMoveRun::CopyMoveRun(ResultTable& table, Shell& shell, TransferMode mode,
                          std::string destination, Confirm confirm)
-    : m_table(table), m_shell(shell), m_mode(mode), m_destination(std::move(destination)),
-      m_confirm(std::move(confirm)) {}
+    : MarkedFilesRun(table, "Progress"), m_shell(shell), m_mode(mode),
+      m_destination(std::move(destination)), m_confirm(std::move(confirm)) {}
 
 std::optional<UserMessage> CopyMoveRun::start() {
     if (state() != RunState::Ready) {
@@ -24,63 +24,11 @@ std::optional<UserMessage> CopyMoveRun::start() {
         m_running.removeEmptyFolders = false;
         m_running.yesToAll = true;
     }
-    int marked = 0;
-    for (const ResultTableRow& row : m_table.rows()) {
-        marked += row.marked() ? 1 : 0;
-    }
-    m_progress.maximum = marked;
-    m_progress.value = 0;
-    m_state = RunState::Running;
+    beginRun();
     return std::nullopt;
 }
 
-void CopyMoveRun::requestCancel() {
-    m_cancelRequested = true;
-    RunState expected = RunState::Running;
-    m_state.compare_exchange_strong(expected, RunState::Cancelling);
-}
-
-bool CopyMoveRun::step() {
-    const RunState state = m_state.load();
-    if (state == RunState::Ready || state == RunState::Done) {
-        return false;
-    }
-    if (!m_checkingFolders) {
-        while (!m_cancelRequested && m_nextRow <= m_table.rowCount() &&
-               !m_table.row(m_nextRow).marked()) {
-            ++m_nextRow;
-        }
-        if (!m_cancelRequested && m_nextRow <= m_table.rowCount()) {
-            transferRow(m_table.row(m_nextRow++));
-            return true;
-        }
-        beginFolderCheck();
-        return m_state.load() != RunState::Done;
-    }
-    if (m_nextFolder < m_folders.size()) {
-        const std::string& folder = m_folders.folders()[m_nextFolder++];
-        if (IsEmptyFolder(folder)) {
-            RemoveFolder(folder);
-        }
-        m_progress.value = static_cast<int>(m_nextFolder);
-        return true;
-    }
-    finish();
-    return false;
-}
-
-void CopyMoveRun::run(const std::function<void(const RunProgress&)>& progress) {
-    while (step()) {
-        if (progress) {
-            progress(m_progress);
-        }
-    }
-    if (progress) {
-        progress(m_progress);
-    }
-}
-
-void CopyMoveRun::transferRow(const ResultTableRow& row) {
+void CopyMoveRun::processRow(const ResultTableRow& row) {
     const std::string path = row.fullPath();
     if (m_mode == TransferMode::Move) {
         moveRow(row, path);
@@ -95,20 +43,13 @@ void CopyMoveRun::transferRow(const ResultTableRow& row) {
 }
 
 void CopyMoveRun::moveRow(const ResultTableRow& row, const std::string& path) {
-    // A file replaced or rewritten since the scan is not the duplicate the user chose.
-    if (verifyListed(row) == ListedState::Changed) {
-        ++m_progress.value;
-        m_errors.push_back(fileChanged(path));
+    if (refuseChanged(row, path)) {
         return;
     }
     const ShellResult result =
         ShellMove(m_shell, path, m_destination,
                   {m_running.yesToAll, true, m_running.keepFolderStructure}, m_confirm);
-    if (result.answer == ConfirmAnswer::YesToAll) {
-        m_running.yesToAll = true;
-    } else if (result.answer == ConfirmAnswer::Cancel) {
-        requestCancel();
-    }
+    applyAnswer(result.answer, m_running.yesToAll);
     ++m_progress.value;
     m_folders.AddFolderToCheck(row.cell(kColPath));
     // Judged by the source, whatever the shell answered.
@@ -117,23 +58,12 @@ void CopyMoveRun::moveRow(const ResultTableRow& row, const std::string& path) {
     }
 }
 
-void CopyMoveRun::beginFolderCheck() {
-    if (!m_running.removeEmptyFolders) {
-        finish();
-        return;
-    }
-    m_checkingFolders = true;
-    m_progress.maximum = m_folders.empty() ? 1 : static_cast<int>(m_folders.size());
-    m_progress.value = 0;
-    m_progress.label = kCheckingFoldersLabel;
-}
-
 void CopyMoveRun::finish() {
     if (m_mode == TransferMode::Move) {
         m_progress.label = kCompletedLabel;
     }
     m_progress.value = m_progress.maximum;
-    m_state = RunState::Done;
+    MarkedFilesRun::finish();
 }
 
 namespace {

@@ -23,7 +23,7 @@ struct TransferOptions {
     bool keepFolderStructure = false; // "Copy with directory structure."
 };
 
-class CopyMoveRun {
+class CopyMoveRun : public MarkedFilesRun {
 public:
     // `destination` is the folder chosen before the dialog showed (the path box's text).
     CopyMoveRun(ResultTable& table, Shell& shell, TransferMode mode, std::string destination,
@@ -38,50 +38,28 @@ public:
     void setDestination(std::string destination) { m_destination = std::move(destination); }
     const std::string& destination() const { return m_destination; }
 
-    RunState state() const { return m_state.load(); }
-
     // OK in Ready. A destination that is blank after trimming gives the message
     // "Path not specified, Please specify copy/move location first" / "Error" and the run
     // stays Ready; nullopt when the run started (or the state was not Ready).
     std::optional<UserMessage> start();
-    void requestCancel();
-    // One marked file, one folder of a move's folder check, or the completion; false once
-    // Done (and before start()).
-    bool step();
-    void run(const std::function<void(const RunProgress&)>& progress = {});
 
-    // True (leave the list alone) unless the run is Done.
-    bool cancelled() const { return state() != RunState::Done; }
     // Whether the dialog opens the destination folder now: the run is Done and the box
     // was checked.
     bool openDestinationNow() const {
         return state() == RunState::Done && m_running.openDestination;
     }
 
-    const RunProgress& progress() const { return m_progress; }
-    const std::vector<ErrorRow>& errors() const { return m_errors; }
-    const FoldersToCheck& foldersToCheck() const { return m_folders; }
-
 private:
-    void transferRow(const ResultTableRow& row);
+    void processRow(const ResultTableRow& row) override;
+    bool removesEmptyFolders() const override { return m_running.removeEmptyFolders; }
+    void finish() override;
     void moveRow(const ResultTableRow& row, const std::string& path);
-    void beginFolderCheck();
-    void finish();
 
-    ResultTable& m_table;
     Shell& m_shell;
     TransferMode m_mode;
     std::string m_destination;
     Confirm m_confirm;
     TransferOptions m_running;
-    std::atomic<RunState> m_state{RunState::Ready};
-    std::atomic<bool> m_cancelRequested{false};
-    RunProgress m_progress{0, 0, "Progress"};
-    std::vector<ErrorRow> m_errors;
-    FoldersToCheck m_folders;
-    int m_nextRow = 1;
-    bool m_checkingFolders = false;
-    std::size_t m_nextFolder = 0;
 };
 
 // The loops the dialog runs, by their described names: start() then run(). They return
