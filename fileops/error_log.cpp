@@ -1,11 +1,9 @@
 #include "fileops/error_log.h"
 
+#include "common/file_replace.h"
+
 #include <array>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace pw {
 namespace {
@@ -26,24 +24,6 @@ std::string yearText(const std::tm& time) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "%04d", time.tm_year + 1900);
     return buffer;
-}
-
-std::string systemError(const std::string& what, int error) {
-    return what + ": " + std::strerror(error);
-}
-
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
 }
 
 } // namespace
@@ -101,34 +81,8 @@ std::string writeErrorLog(const std::string& path, const std::vector<ErrorRow>& 
     if (path.empty() || path.back() == '/') {
         return "No file name was given.";
     }
-    // The temporary file sits beside the log so that the rename stays on one file system;
-    // O_EXCL with mode 0666 keeps the user's umask and never opens someone else's file.
-    std::string temporary;
-    int fd = -1;
-    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        temporary = path + ".part-" + std::to_string(getpid()) + "-" + std::to_string(attempt);
-        fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) {
-            break;
-        }
-    }
-    if (fd < 0) {
-        return systemError("Cannot create " + path, errno);
-    }
-    const bool written = writeAll(fd, errorLogText(rows, now)) && fsync(fd) == 0;
-    int error = errno;
-    const bool closed = close(fd) == 0;
-    if (written && !closed) {
-        error = errno;
-    }
-    if (!written || !closed || rename(temporary.c_str(), path.c_str()) != 0) {
-        if (written && closed) {
-            error = errno;
-        }
-        unlink(temporary.c_str());
-        return systemError("Cannot write " + path, error);
-    }
-    return {};
+    const FileWriteResult written = replaceFileContent(path, errorLogText(rows, now));
+    return written.ok ? std::string() : written.message;
 }
 
 std::tm localNow() {

@@ -3,7 +3,7 @@
 // page. Both writers collect the whole file in memory and replace the target in one step.
 
 #include "results/result_table.h"
-#include "session/file_replace.h"
+#include "common/file_replace.h"
 #include "session/session_progress.h"
 
 #include <cstddef>

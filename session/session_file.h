@@ -14,7 +14,7 @@
 #include "results/result_table.h"
 #include "search/scan_observer.h"
 #include "search/scan_types.h"
-#include "session/file_replace.h"
+#include "common/file_replace.h"
 #include "session/session_progress.h"
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "session/file_replace.h"
+#include "common/file_replace.h"
 
 #include <atomic>
 #include <cerrno>
