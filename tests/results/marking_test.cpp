@@ -10,7 +10,6 @@ namespace {
 
 constexpr std::uint64_t kMB = 1024 * 1024;
 
-using test::makeRow;
 using test::RowDef;
 using test::tableOf;
 
