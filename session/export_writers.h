@@ -2,8 +2,8 @@
 // Exporting the result list: delimited text for databases and spreadsheets, or an HTML
 // page. Both writers collect the whole file in memory and replace the target in one step.
 
-#include "results/result_table.h"
 #include "common/file_replace.h"
+#include "results/result_table.h"
 #include "session/session_progress.h"
 
 #include <cstddef>

@@ -11,10 +11,10 @@
 // version: its files escape the fields (session_codec.h). Files without it are read as
 // stored, and readers that know nine header fields still read the files written here.
 
+#include "common/file_replace.h"
 #include "results/result_table.h"
 #include "search/scan_observer.h"
 #include "search/scan_types.h"
-#include "common/file_replace.h"
 #include "session/session_progress.h"
 
 #include <cstdint>
