@@ -146,6 +146,9 @@ int runScan(pw::cli::CliOptions options) {
     const pw::ScanRequest request = buildRequest(options);
     const pw::ScanResult result = pw::StartScan(request, observer, g_cancel);
     observer.finish();
+    // The scan's working set (candidates, listings, read buffers) is free now but still
+    // resident; hand it back before the result table is built, so the two never add up.
+    malloc_trim(0);
 
     pw::ResultTable table;
     pw::LoadSearchResult(table, result,

@@ -130,6 +130,7 @@ void LoadSearchResult(ResultTable& table, const ScanResult& result,
                       const std::function<bool(const std::string&)>& fileExists,
                       const TableProgress& progress) {
     table.setGrouped(result.grouped);
+    table.rows().reserve(table.rows().size() + result.rows.size());
     table.GroupSizes.assign(1, 0);
     table.RowShadeTable.assign(result.rows.size() + 1, 0);
     if (progress) {

@@ -170,6 +170,15 @@ void FindDuplicatesBySize(SearchContext& context) {
     // Groups are listed in run order; a cancelled scan lists the runs compared before the
     // first one it did not finish.
     ScanResult& r = context.result;
+    std::size_t grouped = 0;
+    for (const SizeRun& run : runs) {
+        if (run.groups) {
+            for (const auto& group : *run.groups) {
+                grouped += group.size();
+            }
+        }
+    }
+    r.rows.reserve(r.rows.size() + grouped);
     for (SizeRun& run : runs) {
         while (run.outOfMemory) {
             // Retry compares the run again here; Abort goes on with the next size.
