@@ -26,7 +26,7 @@ std::string parentFolder(const std::string& path) {
 }
 
 // "The date and time are to be in the YYYY-MM-DDThh:mm:ss format ... the user's local
-// time" (Trash specification, "Contents of a trash directory").
+// time" (freedesktop.org Trash standard, "Contents of a trash directory").
 std::string deletionDate(std::time_t now) {
     std::tm local{};
     localtime_r(&now, &local);
@@ -142,7 +142,7 @@ std::string Trash::homeTrashFor(dev_t device) {
 
 std::string Trash::topTrashFor(const std::string& topDirectory) {
     // (1) "$topdir/.Trash/$uid", only when .Trash is a real folder with the sticky bit;
-    // otherwise it must not be used (Trash specification, "Trash directories").
+    // otherwise it must not be used (freedesktop.org Trash standard, "Trash directories").
     const std::string shared = topDirectory + "/.Trash";
     struct stat info {};
     if (m_sys.lstat(shared, &info) == 0 && S_ISDIR(info.st_mode) && (info.st_mode & S_ISVTX)) {
@@ -198,7 +198,7 @@ ShellResult Trash::moveToTrash(const std::string& path, std::time_t now) {
         const std::string entry = n == 1 ? name : collisionName(name, n);
         const std::string infoPath = trash + "/info/" + entry + ".trashinfo";
         // The info file is created exclusively first: it reserves the name against other
-        // programs trashing at the same time (Trash specification, "Contents of a trash
+        // programs trashing at the same time (freedesktop.org Trash standard, "Contents of a trash
         // directory").
         FileDescriptor fd(m_sys, m_sys.open(infoPath, O_WRONLY | O_CREAT | O_EXCL, 0600));
         if (!fd.valid()) {

@@ -1,5 +1,5 @@
 #pragma once
-// Moving a file to the trash as the freedesktop.org Trash specification (1.0) lays it out,
+// Moving a file to the trash as the freedesktop.org Trash standard (1.0) lays it out,
 // so that desktop file managers list the file and can restore it: the home trash for
 // files on the home file system, the trash at the top of the mount for any other.
 
@@ -30,7 +30,7 @@ TrashLocations defaultTrashLocations();
 std::string findTopDirectory(const std::string& folder);
 
 // The Path value of a trash info file: bytes outside the URI unreserved set and "/"
-// written as %XX (Trash specification, "Contents of a trash directory", RFC 2396 2.4).
+// written as %XX (freedesktop.org Trash standard, "Contents of a trash directory", RFC 2396 2.4).
 std::string percentEncodePath(std::string_view path);
 
 class Trash {
