@@ -19,6 +19,22 @@ void appendMember(std::string& out, std::string_view key) {
     out += ": ";
 }
 
+// One member of an object: the separator before it, the key, and a value that is already
+// JSON (a number, true, false or null) or a text that is written as a JSON string.
+void appendField(std::string& text, std::string_view separator, std::string_view key,
+                 std::string_view json) {
+    text += separator;
+    appendMember(text, key);
+    text += json;
+}
+
+void appendTextField(std::string& text, std::string_view separator, std::string_view key,
+                     std::string_view value) {
+    text += separator;
+    appendMember(text, key);
+    appendJsonString(text, value);
+}
+
 } // namespace
 
 void appendJsonString(std::string& out, std::string_view text) {
@@ -60,55 +76,31 @@ void appendJsonString(std::string& out, std::string_view text) {
 
 void writeJson(std::ostream& out, const JsonSummary& summary, const ResultTable& table,
                bool withMarks) {
+    constexpr std::string_view kTop = ",\n  ";
+    constexpr std::string_view kInRow = ", ";
     const auto& rows = table.rows();
     std::string text = "{\n  ";
-    appendMember(text, "status");
-    appendJsonString(text, summary.status);
-    text += ",\n  ";
-    appendMember(text, "method");
-    appendJsonString(text, summary.method);
-    text += ",\n  ";
-    appendMember(text, "fuzzy");
-    text += summary.fuzzy ? "true" : "false";
-    const std::pair<std::string_view, std::int64_t> totals[] = {
-        {"files", summary.files},
-        {"folders", summary.folders},
-        {"duplicate_count", summary.duplicateCount},
-        {"duplicate_size", summary.duplicateSize},
-    };
-    for (const auto& [key, value] : totals) {
-        text += ",\n  ";
-        appendMember(text, key);
-        text += std::to_string(value);
-    }
-    text += ",\n  ";
-    appendMember(text, "rows");
-    text += rows.empty() ? "[" : "[\n";
+    appendTextField(text, "", "status", summary.status);
+    appendTextField(text, kTop, "method", summary.method);
+    appendField(text, kTop, "fuzzy", summary.fuzzy ? "true" : "false");
+    appendField(text, kTop, "files", std::to_string(summary.files));
+    appendField(text, kTop, "folders", std::to_string(summary.folders));
+    appendField(text, kTop, "duplicate_count", std::to_string(summary.duplicateCount));
+    appendField(text, kTop, "duplicate_size", std::to_string(summary.duplicateSize));
+    appendField(text, kTop, "rows", rows.empty() ? "[" : "[\n");
     // Written in pieces so that a listing of many thousand rows never sits in memory twice.
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const ResultTableRow& row = rows[i];
         text += "    {";
-        appendMember(text, "name");
-        appendJsonString(text, row.cell(kColFileName));
-        text += ", ";
-        appendMember(text, "folder");
-        appendJsonString(text, row.cell(kColPath));
-        text += ", ";
-        appendMember(text, "size");
-        text += std::to_string(row.size());
-        text += ", ";
-        appendMember(text, "date");
-        appendJsonString(text, row.cell(kColModified));
-        text += ", ";
-        appendMember(text, "version");
-        appendJsonString(text, row.cell(kColVersion));
-        text += ", ";
-        appendMember(text, "group");
-        text += table.grouped() && row.group() > 0 ? std::to_string(row.group()) : "null";
+        appendTextField(text, "", "name", row.cell(kColFileName));
+        appendTextField(text, kInRow, "folder", row.cell(kColPath));
+        appendField(text, kInRow, "size", std::to_string(row.size()));
+        appendTextField(text, kInRow, "date", row.cell(kColModified));
+        appendTextField(text, kInRow, "version", row.cell(kColVersion));
+        appendField(text, kInRow, "group",
+                    table.grouped() && row.group() > 0 ? std::to_string(row.group()) : "null");
         if (withMarks) {
-            text += ", ";
-            appendMember(text, "marked");
-            text += row.marked() ? "true" : "false";
+            appendField(text, kInRow, "marked", row.marked() ? "true" : "false");
         }
         text += i + 1 < rows.size() ? "},\n" : "}\n";
         if (text.size() >= 64 * 1024) {
