@@ -1,0 +1,57 @@
+#include "common/open_no_links.h"
+#include "common/unique_fd.h"
+#include "support/temp_tree.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+
+namespace pw {
+namespace {
+
+using test::TempTree;
+
+using Opener = int (*)(int, const char*, int);
+
+int byComponents(int folderFd, const char* relative, int flags) {
+    return openByComponents(folderFd, relative, flags);
+}
+
+// What one open gave: 0 for a descriptor, else the errno.
+int outcome(Opener open, int folderFd, const std::string& path, int flags = O_RDONLY) {
+    const UniqueFd fd(open(folderFd, path.c_str(), flags));
+    return fd.valid() ? 0 : errno;
+}
+
+class OpenWithoutLinks : public testing::TestWithParam<Opener> {};
+
+TEST_P(OpenWithoutLinks, RefusesALinkInAnyComponentBelowTheFolder) {
+    TempTree tree;
+    tree.addFile("real/sub/a.txt", "x");
+    tree.addSymlink(tree.path("real/sub"), "real/link");
+    tree.addSymlink(tree.path("real/sub/a.txt"), "real/sub/to-a");
+    const UniqueFd root(::open(tree.path("real").c_str(), O_PATH | O_DIRECTORY));
+    const Opener open = GetParam();
+    EXPECT_EQ(outcome(open, root.get(), "sub/a.txt"), 0);
+    EXPECT_EQ(outcome(open, root.get(), "./sub//a.txt"), 0);
+    EXPECT_EQ(outcome(open, AT_FDCWD, tree.path("real/sub/a.txt")), 0);
+    EXPECT_EQ(outcome(open, root.get(), "link/a.txt"), ELOOP);
+    EXPECT_EQ(outcome(open, root.get(), "sub/to-a"), ELOOP);
+    EXPECT_EQ(outcome(open, root.get(), "sub/to-a", O_PATH), ELOOP);
+    EXPECT_EQ(outcome(open, root.get(), "sub/a.txt/b"), ENOTDIR);
+    EXPECT_EQ(outcome(open, root.get(), "sub/none.txt"), ENOENT);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothWays, OpenWithoutLinks,
+                         testing::Values(&openWithoutLinks, &byComponents));
+
+TEST(SearchRootOf, TheLongestSearchFolderHoldingThePathAsWholeComponents) {
+    const std::vector<std::string> roots = {"/data", "/data/photos/", "/", "/dat"};
+    EXPECT_EQ(searchRootOf(roots, "/data/photos/a.jpg"), "/data/photos");
+    EXPECT_EQ(searchRootOf(roots, "/data/photos2/a.jpg"), "/data");
+    EXPECT_EQ(searchRootOf(roots, "/database/a"), "/");
+    EXPECT_EQ(searchRootOf({"/data"}, "/database/a"), "");
+}
+
+} // namespace
+} // namespace pw
