@@ -3,46 +3,39 @@
 // now names a symbolic link must not lead the operation somewhere else.
 
 #include "common/format.h"
+#include "common/open_no_links.h"
+#include "common/unique_fd.h"
 #include "fileops/shell.h"
 #include "results/result_table.h"
 
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace pw {
 
 namespace {
 
-// The file's status through a descriptor opened without following a final link;
-// O_NONBLOCK keeps a FIFO put in the file's place from blocking the open.
-ListedState statListed(const std::string& path, struct stat& info) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd >= 0) {
-        const int result = ::fstat(fd, &info);
-        ::close(fd);
-        return result == 0 ? ListedState::Unchanged : ListedState::Changed;
+// The file's status through a descriptor that only names it: a file we may not read can
+// still be one we may delete or move, and a FIFO put in its place cannot block the check.
+// Below its search folder no link is followed, so a folder replaced by a link since the
+// scan counts as a change, not as the way to another file.
+ListedState statListed(const std::vector<std::string>& searchFolders, const std::string& path,
+                       struct stat& info) {
+    const UniqueFd fd(openListedPath(searchFolders, path, O_PATH));
+    if (!fd.valid()) {
+        return errno == ENOENT || errno == ENOTDIR ? ListedState::Missing : ListedState::Changed;
     }
-    if (errno == ENOENT || errno == ENOTDIR) {
-        return ListedState::Missing;
-    }
-    if (errno == ELOOP) {
-        return ListedState::Changed;
-    }
-    // A file we may not read can still be one we may delete or move: judge it by lstat.
-    if (::lstat(path.c_str(), &info) != 0) {
-        return errno == ENOENT ? ListedState::Missing : ListedState::Changed;
-    }
-    return ListedState::Unchanged;
+    return ::fstat(fd.get(), &info) == 0 ? ListedState::Unchanged : ListedState::Changed;
 }
 
 } // namespace
 
 ListedState checkStillListed(const std::string& path, std::uint64_t size,
-                             std::string_view modifiedText) {
+                             std::string_view modifiedText,
+                             const std::vector<std::string>& searchFolders) {
     struct stat info {};
-    const ListedState state = statListed(path, info);
+    const ListedState state = statListed(searchFolders, path, info);
     if (state != ListedState::Unchanged) {
         return state;
     }
@@ -53,8 +46,9 @@ ListedState checkStillListed(const std::string& path, std::uint64_t size,
     return ListedState::Unchanged;
 }
 
-ListedState verifyListed(const ResultTableRow& row) {
-    return checkStillListed(row.fullPath(), row.size(), row.cell(kColModified));
+ListedState verifyListed(const ResultTable& table, const ResultTableRow& row) {
+    return checkStillListed(row.fullPath(), row.size(), row.cell(kColModified),
+                            table.searchFolders);
 }
 
 } // namespace pw

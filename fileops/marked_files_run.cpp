@@ -87,7 +87,7 @@ void MarkedFilesRun::finish() {
 }
 
 bool MarkedFilesRun::refuseChanged(const ResultTableRow& row, const std::string& path) {
-    if (verifyListed(row) != ListedState::Changed) {
+    if (verifyListed(m_table, row) != ListedState::Changed) {
         return false;
     }
     ++m_progress.value;

@@ -11,10 +11,12 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pw {
 
 struct ResultTableRow;
+class ResultTable;
 
 // The answers to the question asked before each file when "yes to all" is off.
 enum class ConfirmAnswer { Yes, YesToAll, No, Cancel };
@@ -94,17 +96,22 @@ ShellResult ShellMove(Shell& shell, const std::string& source, const std::string
 bool RenameFile(Shell& shell, const std::string& oldPath, const std::string& newPath);
 
 // Whether a listed file is still the file the scan saw, checked before it is deleted or
-// moved: a regular file (a symbolic link is not followed and counts as changed) whose size
-// and modification time (as the "Last Modified." text, to the second) match its row.
+// moved: a regular file whose size and modification time (as the "Last Modified." text, to
+// the second) match its row, reached without following a symbolic link below its search
+// folder (a link there counts as changed).
 enum class ListedState { Unchanged, Changed, Missing };
 
 // The error row of a file that changed since the scan; it is left alone.
 inline constexpr int kErrFileChanged = 1008;
 inline constexpr std::string_view kErrFileChangedText = "File changed since the scan";
 
+// `searchFolders` are the folders the file was found below (a path outside all of them
+// follows no link at all).
 ListedState checkStillListed(const std::string& path, std::uint64_t size,
-                             std::string_view modifiedText);
-// The same for a result row: its full path, "Size(Bytes)" and "Last Modified." cells.
-ListedState verifyListed(const ResultTableRow& row);
+                             std::string_view modifiedText,
+                             const std::vector<std::string>& searchFolders = {});
+// The same for a row of `table`: its full path, "Size(Bytes)" and "Last Modified." cells,
+// below the table's search folders.
+ListedState verifyListed(const ResultTable& table, const ResultTableRow& row);
 
 } // namespace pw

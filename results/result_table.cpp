@@ -84,6 +84,7 @@ void ResultTable::clear() {
     ShadingOff = false;
     shadingInstalled = false;
     distinctFolders.clear();
+    searchFolders.clear();
     autoSort = false;
     headerPictures.fill(kNoHeaderPicture);
 }
@@ -130,6 +131,7 @@ void LoadSearchResult(ResultTable& table, const ScanResult& result,
                       const std::function<bool(const std::string&)>& fileExists,
                       const TableProgress& progress) {
     table.setGrouped(result.grouped);
+    table.searchFolders = result.searchFolders;
     table.rows().reserve(table.rows().size() + result.rows.size());
     table.GroupSizes.assign(1, 0);
     table.RowShadeTable.assign(result.rows.size() + 1, 0);

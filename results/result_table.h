@@ -108,6 +108,10 @@ public:
     // the folder list of the advanced marking.
     std::vector<std::string> distinctFolders;
 
+    // The search folders the rows were found below: a file operation opens a row's file
+    // again without following any symbolic link below them.
+    std::vector<std::string> searchFolders;
+
     // Whether the row at 0-based position p is drawn shaded.
     bool shaded(int zeroBasedPosition) const;
 

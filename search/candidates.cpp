@@ -89,9 +89,29 @@ int compareCursors(RecordCursor& a, RecordCursor& b) {
 
 } // namespace
 
-std::uint32_t CandidateSet::addFolder(std::string folder) {
+std::uint32_t CandidateSet::addRoot(std::string folder, UniqueFd fd) {
+    m_roots.push_back({std::move(fd), folder.size()});
+    return static_cast<std::uint32_t>(m_roots.size() - 1);
+}
+
+std::uint32_t CandidateSet::addFolder(std::string folder, std::uint32_t root) {
     m_folders.push_back(std::move(folder));
+    m_folderRoots.push_back(root);
     return static_cast<std::uint32_t>(m_folders.size() - 1);
+}
+
+ReadTarget CandidateSet::readTarget(const Candidate& c) const {
+    return targetBelow(m_folderRoots[c.folder], fullPath(c), c.identity());
+}
+
+ReadTarget CandidateSet::targetBelow(std::uint32_t root, std::string path,
+                                     FileIdentity listed) const {
+    ReadTarget target{std::move(path), AT_FDCWD, 0, listed};
+    if (root != kNoRoot) {
+        target.folderFd = m_roots[root].fd.get();
+        target.relative = m_roots[root].length;
+    }
+    return target;
 }
 
 const char* CandidateSet::storeName(std::string_view name) {

@@ -3,6 +3,9 @@
 // shared arena and each folder text once. A million candidates cost about 60 MB here,
 // against several times that for a text record per file.
 
+#include "common/unique_fd.h"
+#include "search/file_reader.h"
+
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -14,7 +17,8 @@ namespace pw {
 
 struct Candidate {
     std::uint64_t size = 0;
-    std::int64_t mtime = 0; // seconds since the epoch
+    std::int64_t mtime = 0;   // seconds since the epoch
+    std::int64_t ctimeNs = 0; // the change time, nanoseconds since the epoch
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
     const char* name = nullptr; // in the set's arena; not NUL-terminated
@@ -25,6 +29,7 @@ struct Candidate {
     bool sameFile(const Candidate& other) const {
         return device == other.device && inode == other.inode;
     }
+    FileIdentity identity() const { return {size, mtime, ctimeNs, device, inode}; }
 };
 
 class CandidateSet {
@@ -35,8 +40,15 @@ public:
     CandidateSet(CandidateSet&&) = default;
     CandidateSet& operator=(CandidateSet&&) = default;
 
-    // Registers a folder text (ending in "/") and returns its index.
-    std::uint32_t addFolder(std::string folder);
+    static constexpr std::uint32_t kNoRoot = static_cast<std::uint32_t>(-1);
+
+    // Registers a search folder (its text ending in "/") with the descriptor it was opened
+    // as; the files below it are opened again beneath that descriptor. Returns its index.
+    std::uint32_t addRoot(std::string folder, UniqueFd fd);
+
+    // Registers a folder text (ending in "/") below the search folder `root` (kNoRoot: a
+    // folder whose files are opened by their full path) and returns its index.
+    std::uint32_t addFolder(std::string folder, std::uint32_t root = kNoRoot);
     const std::string& folder(std::uint32_t index) const { return m_folders[index]; }
     const std::string& folder(const Candidate& c) const { return m_folders[c.folder]; }
 
@@ -52,14 +64,26 @@ public:
 
     std::string fullPath(const Candidate& c) const { return folder(c) + std::string(c.fileName()); }
 
+    // Where and how to read a candidate again: beneath its search folder, as listed.
+    ReadTarget readTarget(const Candidate& c) const;
+    // The same for any path below the search folder `root` (kNoRoot: the path as it stands).
+    ReadTarget targetBelow(std::uint32_t root, std::string path, FileIdentity listed = {}) const;
+
     std::vector<Candidate>& items() { return m_items; }
     const std::vector<Candidate>& items() const { return m_items; }
 
 private:
     const char* storeName(std::string_view name);
 
+    struct Root {
+        UniqueFd fd;
+        std::size_t length = 0; // of the root's folder text
+    };
+
     std::vector<Candidate> m_items;
     std::deque<std::string> m_folders;
+    std::vector<std::uint32_t> m_folderRoots;
+    std::vector<Root> m_roots;
     std::vector<std::unique_ptr<char[]>> m_blocks;
     std::deque<std::string> m_adopted;
     std::size_t m_blockUsed = 0;

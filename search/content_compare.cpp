@@ -25,16 +25,15 @@ constexpr std::size_t kLinearSearchLimit = 16;
 constexpr std::size_t kOpenFilesPerRun = 64;
 constexpr std::uint64_t kFuzzyBlock = 1000;
 
-void addIssue(std::vector<FileIssue>& issues, const std::string& path, const ReadError& error) {
-    issues.push_back({path, "read", error.error, error.message});
+void addIssue(std::vector<FileIssue>& issues, const ReadTarget& file, const ReadError& error) {
+    issues.push_back({file.path, "read", error.error, error.message});
 }
 
 // Splits the files of one class by the bytes of one chunk.
 class ChunkSplitter {
 public:
-    ChunkSplitter(const std::vector<std::string>& paths, std::uint64_t size,
-                  std::vector<FileIssue>& issues)
-        : m_paths(paths), m_size(size), m_issues(issues), m_files(paths.size()) {}
+    ChunkSplitter(const std::vector<ReadTarget>& targets, std::vector<FileIssue>& issues)
+        : m_targets(targets), m_issues(issues), m_files(targets.size()) {}
 
     // Appends the sub-classes of two or more files to `out`. False when cancelled.
     bool split(const std::vector<std::uint32_t>& members, std::uint64_t offset, std::size_t length,
@@ -51,7 +50,7 @@ public:
             char* current = buffer(m_buffersUsed);
             ReadError error;
             if (!read(member, current, error)) {
-                addIssue(m_issues, m_paths[member], error);
+                addIssue(m_issues, m_targets[member], error);
                 release(member);
                 continue;
             }
@@ -91,7 +90,7 @@ private:
     bool read(std::uint32_t member, char* buffer, ReadError& error) {
         CandidateFile& file = m_files[member];
         if (!file.isOpen()) {
-            if (!file.open(m_paths[member], m_size, error)) {
+            if (!file.open(m_targets[member], error)) {
                 return false;
             }
             ++m_openFiles;
@@ -156,8 +155,7 @@ private:
         }
     }
 
-    const std::vector<std::string>& m_paths;
-    std::uint64_t m_size;
+    const std::vector<ReadTarget>& m_targets;
     std::vector<FileIssue>& m_issues;
     std::vector<CandidateFile> m_files;
     std::size_t m_openFiles = 0;
@@ -194,13 +192,13 @@ RunGroups groupByKey(const std::vector<std::string>& keys, const std::vector<boo
 
 // Digests of the full 1000-byte blocks. The partial last block is read too, though it does
 // not count, so that a file that changed size is caught like in the other methods.
-bool blockDigests(const std::string& path, std::uint64_t size, std::vector<std::uint64_t>& out,
-                  ReadError& error) {
+bool blockDigests(const ReadTarget& target, std::vector<std::uint64_t>& out, ReadError& error) {
     constexpr std::uint64_t kBytesPerRead = 1024 * kFuzzyBlock;
+    const std::uint64_t size = target.listed.size;
     out.clear();
     out.reserve(size / kFuzzyBlock);
     CandidateFile file;
-    if (!file.open(path, size, error)) {
+    if (!file.open(target, error)) {
         return false;
     }
     std::vector<char> buffer(std::min(size, kBytesPerRead) + 1);
@@ -218,14 +216,20 @@ bool blockDigests(const std::string& path, std::uint64_t size, std::vector<std::
     return true;
 }
 
+// The listed size of a run's files.
+std::uint64_t runSize(const std::vector<ReadTarget>& files) {
+    return files.empty() ? 0 : files.front().listed.size;
+}
+
 } // namespace
 
-std::optional<RunGroups> partitionByBytes(const std::vector<std::string>& paths, std::uint64_t size,
+std::optional<RunGroups> partitionByBytes(const std::vector<ReadTarget>& files,
                                           const CancelToken& cancel,
                                           std::vector<FileIssue>& issues) {
-    ChunkSplitter splitter(paths, size, issues);
+    const std::uint64_t size = runSize(files);
+    ChunkSplitter splitter(files, issues);
     RunGroups live(1);
-    live.front().resize(paths.size());
+    live.front().resize(files.size());
     std::iota(live.front().begin(), live.front().end(), 0u);
     std::uint64_t offset = 0;
     std::size_t chunk = kFirstChunk;
@@ -249,21 +253,21 @@ std::optional<RunGroups> partitionByBytes(const std::vector<std::string>& paths,
     return live;
 }
 
-std::optional<RunGroups> partitionByCrc(const std::vector<std::string>& paths, std::uint64_t size,
+std::optional<RunGroups> partitionByCrc(const std::vector<ReadTarget>& files,
                                         const CancelToken& cancel, std::vector<FileIssue>& issues) {
     CrcCtrl crc;
-    std::vector<std::string> texts(paths.size());
-    std::vector<bool> valid(paths.size(), false);
-    for (std::size_t k = 0; k < paths.size(); ++k) {
+    std::vector<std::string> texts(files.size());
+    std::vector<bool> valid(files.size(), false);
+    for (std::size_t k = 0; k < files.size(); ++k) {
         if (cancel.cancelled()) {
             return std::nullopt;
         }
         crc.setMode(6);
-        if (crc.CalculateFile(paths[k], size)) {
+        if (crc.CalculateFile(files[k])) {
             texts[k] = crc.crcText();
             valid[k] = true;
         } else {
-            issues.push_back({paths[k], "read", crc.lastErrno(), crc.lastError()});
+            issues.push_back({files[k].path, "read", crc.lastErrno(), crc.lastError()});
         }
     }
     return groupByKey(texts, valid);
@@ -283,22 +287,22 @@ bool fuzzyMatch(const std::vector<std::uint64_t>& a, const std::vector<std::uint
     return std::nearbyint(percent * 10000.0) >= 500000.0;
 }
 
-std::optional<RunGroups> partitionFuzzy(const std::vector<std::string>& paths, std::uint64_t size,
+std::optional<RunGroups> partitionFuzzy(const std::vector<ReadTarget>& files,
                                         const CancelToken& cancel, std::vector<FileIssue>& issues) {
-    std::vector<std::vector<std::uint64_t>> digests(paths.size());
-    std::vector<bool> valid(paths.size(), false);
-    for (std::size_t k = 0; k < paths.size(); ++k) {
+    std::vector<std::vector<std::uint64_t>> digests(files.size());
+    std::vector<bool> valid(files.size(), false);
+    for (std::size_t k = 0; k < files.size(); ++k) {
         if (cancel.cancelled()) {
             return std::nullopt;
         }
         ReadError error;
-        valid[k] = blockDigests(paths[k], size, digests[k], error);
+        valid[k] = blockDigests(files[k], digests[k], error);
         if (!valid[k]) {
-            addIssue(issues, paths[k], error);
+            addIssue(issues, files[k], error);
         }
     }
     std::vector<std::uint32_t> remaining;
-    for (std::uint32_t k = 0; k < paths.size(); ++k) {
+    for (std::uint32_t k = 0; k < files.size(); ++k) {
         remaining.push_back(k);
     }
     RunGroups groups;

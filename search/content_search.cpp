@@ -49,19 +49,18 @@ std::vector<SizeRun> collectRuns(std::vector<Candidate>& items, std::int32_t& dr
 std::optional<RunGroups> compareRun(const CandidateSet& set, const SizeRun& run,
                                     const SearchOptions& options, const CancelToken& cancel,
                                     std::vector<FileIssue>& issues) {
-    std::vector<std::string> paths;
-    paths.reserve(run.members.size());
+    std::vector<ReadTarget> files;
+    files.reserve(run.members.size());
     for (const Candidate& c : run.members) {
-        paths.push_back(set.fullPath(c));
+        files.push_back(set.readTarget(c));
     }
-    const std::uint64_t size = run.members.front().size;
     if (options.method == SearchMethod::Crc32) {
-        return partitionByCrc(paths, size, cancel, issues);
+        return partitionByCrc(files, cancel, issues);
     }
     if (options.fuzzy) {
-        return partitionFuzzy(paths, size, cancel, issues);
+        return partitionFuzzy(files, cancel, issues);
     }
-    return partitionByBytes(paths, size, cancel, issues);
+    return partitionByBytes(files, cancel, issues);
 }
 
 // Compares the runs on a few worker threads while the calling thread reports progress.

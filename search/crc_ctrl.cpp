@@ -1,7 +1,5 @@
 #include "search/crc_ctrl.h"
 
-#include "search/file_reader.h"
-
 #include <algorithm>
 #include <cstdio>
 #include <libdeflate.h>
@@ -9,7 +7,7 @@
 
 namespace pw {
 
-bool CrcCtrl::CalculateFile(const std::string& path, std::uint64_t expectedSize) {
+bool CrcCtrl::CalculateFile(const ReadTarget& target) {
     constexpr std::size_t kBlock = 1 << 20;
     m_text.clear();
     m_error.clear();
@@ -17,7 +15,8 @@ bool CrcCtrl::CalculateFile(const std::string& path, std::uint64_t expectedSize)
     CandidateFile file;
     ReadError error;
     std::uint32_t crc = 0;
-    bool ok = file.open(path, expectedSize, error);
+    const std::uint64_t expectedSize = target.listed.size;
+    bool ok = file.open(target, error);
     if (ok) {
         const auto block = static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, expectedSize));
         std::vector<char> buffer(block + 1); // room for the probe past the last byte

@@ -2,6 +2,8 @@
 // The CRC-32 calculator of the CRC search method: a mode, a calculation for one file, and
 // the result read back as text.
 
+#include "search/file_reader.h"
+
 #include <cstdint>
 #include <string>
 
@@ -14,9 +16,9 @@ public:
     void setMode(std::int32_t mode) { m_mode = mode; }
     std::int32_t mode() const { return m_mode; }
 
-    // Computes the CRC-32 of a regular file of expectedSize bytes, synchronously.
-    // Returns false, and leaves the text empty, when the file cannot be read in full.
-    bool CalculateFile(const std::string& path, std::uint64_t expectedSize);
+    // Computes the CRC-32 of a listed file, synchronously. Returns false, and leaves the
+    // text empty, when the file cannot be read in full as it was listed.
+    bool CalculateFile(const ReadTarget& file);
 
     // The last result: eight upper-case hexadecimal digits, or empty after a failure.
     const std::string& crcText() const { return m_text; }

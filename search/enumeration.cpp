@@ -1,6 +1,8 @@
 #include "search/enumeration.h"
 
+#include "common/open_no_links.h"
 #include "common/text.h"
+#include "common/unique_fd.h"
 #include "search/progress_throttle.h"
 
 #include <algorithm>
@@ -117,6 +119,7 @@ struct ListedFile {
     std::uint32_t nameLength;
     std::uint64_t size;
     std::int64_t mtime;
+    std::int64_t ctimeNs;
     std::uint64_t device;
     std::uint64_t inode;
 };
@@ -184,6 +187,15 @@ public:
           m_maskLower(lowerText(entry.fileTypes)), m_pseudoDevices(pseudoDevices()) {}
 
     FolderCounts walkRoot(const std::string& folder) {
+        // The search folder itself is followed if it is a link, as the user named it; below
+        // it every folder is opened beneath this descriptor without following any link, so
+        // that a folder swapped for a link during the walk leads nowhere else.
+        m_root.reset(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!m_root.valid()) {
+            report(folder, "list", errno);
+            return m_counts;
+        }
+        m_rootLength = folder.size();
         FolderNode& root = m_nodes.emplace_back();
         root.path = folder;
         root.root = true;
@@ -301,8 +313,9 @@ private:
     // Opens, lists and sorts one folder and handles its entries.
     std::vector<SubFolder> list(FolderNode& node, bool scanningThread) {
         node.listed = true;
-        const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (node.root ? 0 : O_NOFOLLOW);
-        const int fd = ::open(node.path.c_str(), flags);
+        const int fd = node.root ? ::fcntl(m_root.get(), F_DUPFD_CLOEXEC, 0)
+                                 : openWithoutLinks(m_root.get(), node.path.c_str() + m_rootLength,
+                                                    O_RDONLY | O_DIRECTORY);
         if (fd < 0) {
             report(node.path, "list", errno);
             return {};
@@ -322,6 +335,7 @@ private:
         const std::vector<DirEntry> entries = readListing(node.path, fd);
         std::vector<SubFolder> subFolders;
         std::uint32_t sinceCheck = 0;
+        bool enterReported = false;
         for (const DirEntry& entry : entries) {
             if (cancelled()) {
                 break;
@@ -331,7 +345,13 @@ private:
                 m_relay.serve(m_context.runtimeError);
                 showProgress();
             }
-            handleEntry(node, fd, entry, subFolders);
+            // A folder that may be listed but not entered names its entries and nothing
+            // more: said once, not once per entry.
+            if (const int error = handleEntry(node, fd, entry, subFolders);
+                error != 0 && !enterReported) {
+                report(node.path, "enter", error);
+                enterReported = true;
+            }
         }
         ::close(fd);
         return subFolders;
@@ -404,39 +424,43 @@ private:
         return m_maskLower.find(lowerText(name.substr(dot))) != std::string::npos;
     }
 
-    void handleEntry(FolderNode& node, int fd, const DirEntry& entry,
-                     std::vector<SubFolder>& subFolders) {
+    // Handles one entry of a listing; returns the errno of an entry that could not be
+    // looked at (0 for one that vanished since the listing).
+    int handleEntry(FolderNode& node, int fd, const DirEntry& entry,
+                    std::vector<SubFolder>& subFolders) {
         switch (entry.type) {
         case DT_REG:
         case DT_DIR:
         case DT_UNKNOWN:
             break;
         default:
-            return; // links, devices, pipes and sockets are never candidates
+            return 0; // links, devices, pipes and sockets are never candidates
         }
         if (entry.type == DT_DIR && !m_subFolders) {
-            return;
+            return 0;
         }
         struct stat st {};
         if (::fstatat(fd, entry.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-            return; // vanished since the listing
+            return errno == ENOENT ? 0 : errno;
         }
         if (S_ISDIR(st.st_mode)) {
             const bool pseudo = st.st_dev != node.device && m_pseudoDevices.count(st.st_dev) != 0;
             if (m_subFolders && !pseudo && !skippedByOptions(node.path, entry.name)) {
                 subFolders.push_back({entry.name, st.st_dev});
             }
-            return;
+            return 0;
         }
         if (S_ISREG(st.st_mode) && !skippedByOptions(node.path, entry.name) &&
             acceptsFile(entry.name, static_cast<std::uint64_t>(st.st_size))) {
+            const FileIdentity identity = identityOf(st);
             node.files.push_back({static_cast<std::uint32_t>(node.names.size()),
-                                  static_cast<std::uint32_t>(entry.name.size()),
-                                  static_cast<std::uint64_t>(st.st_size), st.st_mtim.tv_sec,
-                                  st.st_dev, st.st_ino});
+                                  static_cast<std::uint32_t>(entry.name.size()), identity.size,
+                                  identity.mtime, identity.ctimeNs, identity.device,
+                                  identity.inode});
             node.names += entry.name;
             ++m_filesListed;
         }
+        return 0;
     }
 
     // Puts the listings together depth first and frees each as it goes. The candidate list
@@ -444,6 +468,8 @@ private:
     void assemble() {
         auto& items = m_out.items();
         items.reserve(items.size() + static_cast<std::size_t>(m_filesListed.load()));
+        // The candidates are read again beneath the root, so its descriptor lives on with them.
+        const std::uint32_t root = m_out.addRoot(m_nodes.front().path, std::move(m_root));
         std::vector<std::size_t> stack{0};
         while (!stack.empty()) {
             FolderNode& node = m_nodes[stack.back()];
@@ -455,12 +481,13 @@ private:
                 ++m_counts.folders;
             }
             if (!node.files.empty()) {
-                const std::uint32_t folder = m_out.addFolder(node.path);
+                const std::uint32_t folder = m_out.addFolder(node.path, root);
                 const char* names = m_out.adoptNames(std::move(node.names));
                 for (const ListedFile& f : node.files) {
                     Candidate& c = m_out.addAdopted(folder, names + f.nameOffset, f.nameLength);
                     c.size = f.size;
                     c.mtime = f.mtime;
+                    c.ctimeNs = f.ctimeNs;
                     c.device = f.device;
                     c.inode = f.inode;
                     ++m_counts.files;
@@ -478,6 +505,8 @@ private:
     bool m_allFiles;
     std::string m_maskLower;
     std::set<dev_t> m_pseudoDevices;
+    UniqueFd m_root;
+    std::size_t m_rootLength = 0;
     FolderCounts m_counts;
     ProgressThrottle m_throttle;
 

@@ -91,6 +91,16 @@ void search(const ScanRequest& request, ScanObserver& observer, const CancelToke
 
 } // namespace
 
+std::vector<std::string> includedFolders(const std::vector<SearchPathEntry>& paths) {
+    std::vector<std::string> folders;
+    for (const SearchPathEntry& entry : paths) {
+        if (!entry.excluded()) {
+            folders.push_back(entry.folder);
+        }
+    }
+    return folders;
+}
+
 std::string ScanResult::statusText() const {
     return cancelled ? "Search Terminated." : "Search Completed.";
 }
@@ -112,6 +122,7 @@ ScanResult StartScan(const ScanRequest& request, ScanObserver& observer,
                      const CancelToken& cancel) {
     ScanResult result;
     result.grouped = request.options.method != SearchMethod::ZeroSize;
+    result.searchFolders = includedFolders(request.paths);
     CandidateSet candidates;
     bool aborted = !enumerate(request, observer, cancel, candidates, result);
     if (!aborted && result.filesFound > 0 && !cancel.cancelled()) {

@@ -39,6 +39,10 @@ struct ScanRequest {
     SearchOptions options;
 };
 
+// The folder texts of the searched (not excluded) rows: the folders below which a listed
+// file is opened again without following any symbolic link.
+std::vector<std::string> includedFolders(const std::vector<SearchPathEntry>& paths);
+
 // One row handed from a search to the result list. Rows of a group are consecutive; the
 // group toggle alternates 1, 2, 1, ... from group to group. Zero-size rows carry toggle 0.
 struct ResultRow {
@@ -83,6 +87,7 @@ struct ScanResult {
     std::int64_t duplicateSize = 0; // bytes
     std::int16_t groupToggle = 0;
     std::vector<FileIssue> issues;
+    std::vector<std::string> searchFolders; // includedFolders() of the request
 
     // The closing texts of the status bar panels 1 to 4.
     std::string statusText() const;

@@ -1,70 +1,85 @@
 #include "session/rescan.h"
 
+#include "common/open_no_links.h"
+#include "common/unique_fd.h"
 #include "search/candidates.h"
 #include "search/searches.h"
 
-#include <cstdio>
-#include <ctime>
+#include <fcntl.h>
 #include <new>
 #include <sys/stat.h>
 #include <unordered_map>
 
 namespace pw {
 
-std::int64_t parseDateText(std::string_view text) {
-    const std::string copy(text.substr(0, 64));
-    int month = 0;
-    int day = 0;
-    int year = 0;
-    int hour = 0;
-    int minute = 0;
-    int second = 0;
-    char half[3] = {};
-    if (std::sscanf(copy.c_str(), "%d/%d/%d %d:%d:%d %2s", &month, &day, &year, &hour, &minute,
-                    &second, half) != 7 ||
-        month < 1 || month > 12 || day < 1 || day > 31 || year < 1601 || year > 9999 || hour < 1 ||
-        hour > 12 || minute < 0 || minute > 59 || second < 0 || second > 59) {
-        return -1;
-    }
-    const std::string_view suffix(half);
-    if (suffix != "AM" && suffix != "PM") {
-        return -1;
-    }
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour % 12 + (suffix == "PM" ? 12 : 0);
-    tm.tm_min = minute;
-    tm.tm_sec = second;
-    tm.tm_isdst = -1;
-    const std::time_t time = std::mktime(&tm);
-    return time == static_cast<std::time_t>(-1) ? -1 : static_cast<std::int64_t>(time);
-}
+namespace {
 
-ScanResult compareStoredFiles(const std::vector<StoredFile>& files, const SearchOptions& options,
-                              std::int32_t filesFound, ScanObserver& observer,
-                              const CancelToken& cancel) {
-    CandidateSet candidates;
-    std::unordered_map<std::string, std::uint32_t> folders;
-    for (const StoredFile& file : files) {
-        // The search drops second listings by device and inode, and reads the files; a
-        // stored path that is gone, or is now a link or a device, has nothing to compare.
-        struct stat st {};
+// The stored files as candidates, each below the search folder it was found in.
+class StoredCandidates {
+public:
+    StoredCandidates(CandidateSet& set, const std::vector<std::string>& searchFolders)
+        : m_set(set), m_searchFolders(searchFolders) {}
+
+    // The search drops second listings by device and inode, and reads the files; a stored
+    // path that is gone, or is now a link or a device, has nothing to compare.
+    void add(const StoredFile& file) {
         const std::string path = file.folder + file.name;
-        if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
-            continue;
+        const std::uint32_t root = rootOf(path);
+        const ReadTarget target = m_set.targetBelow(root, path);
+        const UniqueFd fd(
+            openWithoutLinks(target.folderFd, path.c_str() + target.relative, O_PATH));
+        struct stat st {};
+        if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+            return;
         }
-        auto [it, added] = folders.try_emplace(file.folder, 0);
+        auto [it, added] = m_folders.try_emplace(file.folder, 0);
         if (added) {
-            it->second = candidates.addFolder(file.folder);
+            it->second = m_set.addFolder(file.folder, root);
         }
-        Candidate& c = candidates.add(it->second, file.name);
+        // The file is compared as it is now: a file changed since the session was saved is
+        // listed with its new time, and one whose size no longer matches the stored size
+        // is caught by the reads.
+        Candidate& c = m_set.add(it->second, file.name);
+        const FileIdentity identity = identityOf(st);
         c.size = file.size;
-        const std::int64_t stored = parseDateText(file.dateText);
-        c.mtime = stored >= 0 ? stored : static_cast<std::int64_t>(st.st_mtime);
-        c.device = static_cast<std::uint64_t>(st.st_dev);
-        c.inode = static_cast<std::uint64_t>(st.st_ino);
+        c.mtime = identity.mtime;
+        c.ctimeNs = identity.ctimeNs;
+        c.device = identity.device;
+        c.inode = identity.inode;
+    }
+
+private:
+    std::uint32_t rootOf(const std::string& path) {
+        const std::string root(searchRootOf(m_searchFolders, path));
+        if (root.empty()) {
+            return CandidateSet::kNoRoot;
+        }
+        auto [it, added] = m_roots.try_emplace(root, CandidateSet::kNoRoot);
+        if (added) {
+            UniqueFd fd(::open(root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+            if (fd.valid()) {
+                it->second = m_set.addRoot(root + (root == "/" ? "" : "/"), std::move(fd));
+            }
+        }
+        return it->second;
+    }
+
+    CandidateSet& m_set;
+    const std::vector<std::string>& m_searchFolders;
+    std::unordered_map<std::string, std::uint32_t> m_roots;
+    std::unordered_map<std::string, std::uint32_t> m_folders;
+};
+
+} // namespace
+
+ScanResult compareStoredFiles(const std::vector<StoredFile>& files,
+                              const std::vector<std::string>& searchFolders,
+                              const SearchOptions& options, std::int32_t filesFound,
+                              ScanObserver& observer, const CancelToken& cancel) {
+    CandidateSet candidates;
+    StoredCandidates stored(candidates, searchFolders);
+    for (const StoredFile& file : files) {
+        stored.add(file);
     }
     // The search walks runs of equal size, so the stored order (perhaps sorted by name
     // before it was saved) is put into the scan's record order first.

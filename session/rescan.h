@@ -16,20 +16,19 @@ struct StoredFile {
     std::string name;
     std::string folder; // ends in "/"
     std::uint64_t size = 0;
-    std::string dateText; // "m/d/yyyy h:mm:ss AM"
 };
 
 // Runs the content search (byte to byte, fuzzy or CRC-32, as `options` say; any other
 // method compares byte to byte) over the stored files and returns its groups and
 // duplicate totals; `filesFound` is carried into the result less the second listings the
-// search drops. A file that is no longer a regular file at its stored path is left out
-// before the comparison; one that cannot be read is reported in the result's issues.
-// Cancellation stops the comparison; the result then reads "Search Terminated.".
-ScanResult compareStoredFiles(const std::vector<StoredFile>& files, const SearchOptions& options,
-                              std::int32_t filesFound, ScanObserver& observer,
-                              const CancelToken& cancel);
-
-// A "m/d/yyyy h:mm:ss AM" text read back as local time; -1 when it is not one.
-std::int64_t parseDateText(std::string_view text);
+// search drops. Below the stored search folders (`searchFolders`) no symbolic link is
+// followed, as in a scan. A file that is no longer a regular file at its stored path is
+// left out before the comparison; one that cannot be read, or changes while it is read,
+// is reported in the result's issues. Cancellation stops the comparison; the result then
+// reads "Search Terminated.".
+ScanResult compareStoredFiles(const std::vector<StoredFile>& files,
+                              const std::vector<std::string>& searchFolders,
+                              const SearchOptions& options, std::int32_t filesFound,
+                              ScanObserver& observer, const CancelToken& cancel);
 
 } // namespace pw

@@ -189,10 +189,9 @@ private:
             }
             ++m_session.resultLines;
             if (m_rescan) {
-                m_stored.push_back(
-                    {cells[0], cells[5],
-                     static_cast<std::uint64_t>(std::max<std::int64_t>(leadingNumber(cells[1]), 0)),
-                     cells[2]});
+                m_stored.push_back({cells[0], cells[5],
+                                    static_cast<std::uint64_t>(
+                                        std::max<std::int64_t>(leadingNumber(cells[1]), 0))});
             } else {
                 addRow(std::move(cells));
             }
@@ -251,14 +250,13 @@ private:
         ResultTable& table = m_session.table;
         if (m_rescan && m_session.resultLines > 1) {
             rescan();
-            return;
-        }
-        if (m_grouped) {
+        } else if (m_grouped) {
             table.GroupCount = m_groupCounter;
             table.RowShadeTable.push_back(0); // positions 0 to the row count
             table.ShadingOff = false;
             table.shadingInstalled = table.rowCount() > 0;
         }
+        table.searchFolders = includedFolders(m_session.parameters.paths);
     }
 
     void rescan() {
@@ -266,8 +264,9 @@ private:
         CancelToken never;
         ScanObserver& observer = m_options.observer != nullptr ? *m_options.observer : quiet;
         const CancelToken& cancel = m_options.cancel != nullptr ? *m_options.cancel : never;
-        const ScanResult result = compareStoredFiles(m_stored, m_session.parameters.options,
-                                                     m_session.totals.filesFound, observer, cancel);
+        const ScanResult result = compareStoredFiles(
+            m_stored, includedFolders(m_session.parameters.paths), m_session.parameters.options,
+            m_session.totals.filesFound, observer, cancel);
         m_stored.clear();
         const auto exists = m_options.fileExists
                                 ? m_options.fileExists

@@ -6,6 +6,7 @@
 #include "results/result_table.h"
 #include "support/temp_tree.h"
 
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -29,7 +30,7 @@ TEST(FileIdentity, UnchangedFileMatchesItsRow) {
     TempTree tree;
     tree.addFile("a\xff.txt", "12345");
     tree.setMtime("a\xff.txt", kScanTime);
-    EXPECT_EQ(verifyListed(listedRow(tree, "a\xff.txt", 5)), ListedState::Unchanged);
+    EXPECT_EQ(verifyListed(ResultTable{}, listedRow(tree, "a\xff.txt", 5)), ListedState::Unchanged);
     EXPECT_EQ(checkStillListed(tree.path("a\xff.txt"), 5, DateText(kScanTime)),
               ListedState::Unchanged);
 }
@@ -39,27 +40,47 @@ TEST(FileIdentity, EditedOrReplacedFilesCountAsChanged) {
     // Same size, new time: an edit in place.
     tree.addFile("edited.txt", "12345");
     tree.setMtime("edited.txt", kScanTime + 1);
-    EXPECT_EQ(verifyListed(listedRow(tree, "edited.txt", 5)), ListedState::Changed);
+    EXPECT_EQ(verifyListed(ResultTable{}, listedRow(tree, "edited.txt", 5)), ListedState::Changed);
     // Same time, new size: an edit with the time put back.
     tree.addFile("grown.txt", "123456");
     tree.setMtime("grown.txt", kScanTime);
-    EXPECT_EQ(verifyListed(listedRow(tree, "grown.txt", 5)), ListedState::Changed);
+    EXPECT_EQ(verifyListed(ResultTable{}, listedRow(tree, "grown.txt", 5)), ListedState::Changed);
     // A link to an identical file is not followed.
     tree.addFile("real.txt", "12345");
     tree.setMtime("real.txt", kScanTime);
     tree.addSymlink(tree.path("real.txt"), "link.txt");
-    EXPECT_EQ(verifyListed(listedRow(tree, "link.txt", 5)), ListedState::Changed);
+    EXPECT_EQ(verifyListed(ResultTable{}, listedRow(tree, "link.txt", 5)), ListedState::Changed);
     // A folder in the file's place.
     tree.addFolder("folder.txt");
-    EXPECT_EQ(verifyListed(listedRow(tree, "folder.txt", 0)), ListedState::Changed);
+    EXPECT_EQ(verifyListed(ResultTable{}, listedRow(tree, "folder.txt", 0)), ListedState::Changed);
     // A FIFO in the file's place must not block the check.
     ASSERT_EQ(::mkfifo(tree.path("fifo.txt").c_str(), 0600), 0);
-    EXPECT_EQ(verifyListed(listedRow(tree, "fifo.txt", 0)), ListedState::Changed);
+    EXPECT_EQ(verifyListed(ResultTable{}, listedRow(tree, "fifo.txt", 0)), ListedState::Changed);
+}
+
+TEST(FileIdentity, AFolderReplacedByALinkBelowTheSearchFolderCountsAsChanged) {
+    // Only the last component refused links, so a listed folder swapped for a link to an
+    // equal file elsewhere let a delete or a move go through to that other file.
+    TempTree tree;
+    tree.addFile("real/sub/a.txt", "12345");
+    tree.addFile("other/a.txt", "12345");
+    tree.setMtime("real/sub/a.txt", kScanTime);
+    tree.setMtime("other/a.txt", kScanTime);
+    tree.addSymlink(tree.path("real"), "searched");
+    ResultTable table;
+    table.searchFolders = {tree.path("searched")};
+    ResultTableRow row = listedRow(tree, "a.txt", 5);
+    row.cell(kColPath) = tree.path("searched/sub/");
+    // The search folder itself may be reached through a link: the user named it so.
+    EXPECT_EQ(verifyListed(table, row), ListedState::Unchanged);
+    std::rename(tree.path("real/sub").c_str(), tree.path("real/sub.old").c_str());
+    tree.addSymlink(tree.path("other"), "real/sub");
+    EXPECT_EQ(verifyListed(table, row), ListedState::Changed);
 }
 
 TEST(FileIdentity, VanishedFileIsMissing) {
     TempTree tree;
-    EXPECT_EQ(verifyListed(listedRow(tree, "gone.txt", 5)), ListedState::Missing);
+    EXPECT_EQ(verifyListed(ResultTable{}, listedRow(tree, "gone.txt", 5)), ListedState::Missing);
     EXPECT_EQ(checkStillListed(tree.path("no-folder/gone.txt"), 5, DateText(kScanTime)),
               ListedState::Missing);
 }

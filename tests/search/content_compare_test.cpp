@@ -3,6 +3,7 @@
 #include "support/temp_tree.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 #include <sys/stat.h>
 
 namespace pw {
@@ -10,17 +11,25 @@ namespace {
 
 using test::TempTree;
 
-struct SameSizeRun {
-    std::vector<std::string> paths;
-    std::uint64_t size = 0;
-};
+// A file as a listing sees it now, or with the given size.
+ReadTarget listed(const std::string& path, std::optional<std::uint64_t> size = {}) {
+    ReadTarget target;
+    target.path = path;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0) {
+        target.listed = identityOf(st);
+    }
+    target.listed.size = size.value_or(target.listed.size);
+    return target;
+}
+
+using SizeRun = std::vector<ReadTarget>;
 
 // Files of `size` bytes; file k holds the pseudo-random bytes of seeds[k].
-SameSizeRun makeRun(TempTree& tree, std::uint64_t size, const std::vector<std::uint32_t>& seeds) {
-    SameSizeRun run;
-    run.size = size;
+SizeRun makeRun(TempTree& tree, std::uint64_t size, const std::vector<std::uint32_t>& seeds) {
+    SizeRun run;
     for (std::size_t k = 0; k < seeds.size(); ++k) {
-        run.paths.push_back(tree.addRandomFile("f" + std::to_string(k), size, seeds[k]));
+        run.push_back(listed(tree.addRandomFile("f" + std::to_string(k), size, seeds[k])));
     }
     return run;
 }
@@ -53,10 +62,10 @@ TEST(PartitionByBytes, ManyDistinctFilesUseTheHashIndexAndKeepFirstMemberOrder) 
     for (std::uint32_t k = 0; k < 60; ++k) {
         seeds.push_back(k % 23); // 23 distinct contents, most of them three times
     }
-    const SameSizeRun run = makeRun(tree, 5000, seeds);
+    const SizeRun run = makeRun(tree, 5000, seeds);
     std::vector<FileIssue> issues;
     CancelToken cancel;
-    const auto groups = partitionByBytes(run.paths, run.size, cancel, issues);
+    const auto groups = partitionByBytes(run, cancel, issues);
     ASSERT_TRUE(groups);
     EXPECT_EQ(*groups, expectedGroups(seeds));
     EXPECT_TRUE(issues.empty());
@@ -74,10 +83,10 @@ TEST(PartitionByBytes, RepresentativesBeyondTheMemoryBudgetAreReadAgainNotMisjud
         seeds.push_back(k); // copies of representatives kept without their bytes
     }
     seeds.push_back(0); // and one of a representative kept with them
-    const SameSizeRun run = makeRun(tree, 4096 + 10, seeds);
+    const SizeRun run = makeRun(tree, 4096 + 10, seeds);
     std::vector<FileIssue> issues;
     CancelToken cancel;
-    const auto groups = partitionByBytes(run.paths, run.size, cancel, issues);
+    const auto groups = partitionByBytes(run, cancel, issues);
     ASSERT_TRUE(groups);
     EXPECT_EQ(*groups, expectedGroups(seeds));
 }
@@ -90,23 +99,23 @@ TEST(PartitionByBytes, LargeGroupsBeyondTheOpenFileBoundStayExact) {
     for (std::uint32_t k = 0; k < 160; ++k) {
         seeds.push_back(k % 16 == 3 ? 2u : 1u);
     }
-    const SameSizeRun run = makeRun(tree, 300000, seeds);
+    const SizeRun run = makeRun(tree, 300000, seeds);
     std::vector<FileIssue> issues;
     CancelToken cancel;
-    const auto groups = partitionByBytes(run.paths, run.size, cancel, issues);
+    const auto groups = partitionByBytes(run, cancel, issues);
     ASSERT_TRUE(groups);
     EXPECT_EQ(*groups, expectedGroups(seeds));
 }
 
 TEST(PartitionByBytes, UnreadableFilesAreReportedAndLeftOut) {
     TempTree tree;
-    SameSizeRun run = makeRun(tree, 2048, {1, 1, 1});
+    SizeRun run = makeRun(tree, 2048, {1, 1, 1});
     tree.remove("f1");
     tree.addFolder("f1"); // now a folder: opening works, reading does not
-    run.paths.push_back(tree.path("missing"));
+    run.push_back(listed(tree.path("missing"), 2048));
     std::vector<FileIssue> issues;
     CancelToken cancel;
-    const auto groups = partitionByBytes(run.paths, run.size, cancel, issues);
+    const auto groups = partitionByBytes(run, cancel, issues);
     ASSERT_TRUE(groups);
     EXPECT_EQ(*groups, (RunGroups{{0, 2}}));
     ASSERT_EQ(issues.size(), 2u);
@@ -117,13 +126,13 @@ TEST(PartitionByBytes, UnreadableFilesAreReportedAndLeftOut) {
 
 TEST(PartitionByBytes, ACancelledRunGivesNothing) {
     TempTree tree;
-    const SameSizeRun run = makeRun(tree, 100, {1, 1});
+    const SizeRun run = makeRun(tree, 100, {1, 1});
     std::vector<FileIssue> issues;
     CancelToken cancel;
     cancel.cancel();
-    EXPECT_FALSE(partitionByBytes(run.paths, run.size, cancel, issues));
-    EXPECT_FALSE(partitionByCrc(run.paths, run.size, cancel, issues));
-    EXPECT_FALSE(partitionFuzzy(run.paths, run.size, cancel, issues));
+    EXPECT_FALSE(partitionByBytes(run, cancel, issues));
+    EXPECT_FALSE(partitionByCrc(run, cancel, issues));
+    EXPECT_FALSE(partitionFuzzy(run, cancel, issues));
 }
 
 TEST(CrcCtrl, ComputesTheStandardCrc32AsEightHexDigits) {
@@ -131,25 +140,25 @@ TEST(CrcCtrl, ComputesTheStandardCrc32AsEightHexDigits) {
     CrcCtrl crc;
     crc.setMode(6);
     EXPECT_EQ(crc.mode(), 6);
-    ASSERT_TRUE(crc.CalculateFile(tree.addFile("check", "123456789"), 9));
+    ASSERT_TRUE(crc.CalculateFile(listed(tree.addFile("check", "123456789"))));
     EXPECT_EQ(crc.crcText(), "CBF43926");
-    ASSERT_TRUE(crc.CalculateFile(tree.addFile("empty", ""), 0));
+    ASSERT_TRUE(crc.CalculateFile(listed(tree.addFile("empty", ""))));
     EXPECT_EQ(crc.crcText(), "00000000");
     // A file that is not the size it was listed with gives no text.
-    EXPECT_FALSE(crc.CalculateFile(tree.path("check"), 8));
+    EXPECT_FALSE(crc.CalculateFile(listed(tree.path("check"), 8)));
     EXPECT_EQ(crc.crcText(), "");
-    EXPECT_FALSE(crc.CalculateFile(tree.path("check"), 10));
-    EXPECT_FALSE(crc.CalculateFile(tree.path("none"), 9));
+    EXPECT_FALSE(crc.CalculateFile(listed(tree.path("check"), 10)));
+    EXPECT_FALSE(crc.CalculateFile(listed(tree.path("none"), 9)));
     EXPECT_EQ(crc.lastErrno(), ENOENT);
 }
 
 TEST(CrcCtrl, LargeFilesAcrossReadBlocks) {
     TempTree tree;
     const std::uint64_t size = 3 * 1024 * 1024 + 17;
-    const SameSizeRun run = makeRun(tree, size, {4, 4, 5});
+    const SizeRun run = makeRun(tree, size, {4, 4, 5});
     std::vector<FileIssue> issues;
     CancelToken cancel;
-    const auto groups = partitionByCrc(run.paths, run.size, cancel, issues);
+    const auto groups = partitionByCrc(run, cancel, issues);
     ASSERT_TRUE(groups);
     EXPECT_EQ(*groups, (RunGroups{{0, 1}}));
 }

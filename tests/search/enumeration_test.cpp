@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <set>
+#include <sys/stat.h>
 
 namespace pw {
 namespace {
@@ -207,6 +208,25 @@ TEST(GetFiles, MissingUnreadableOrFileRootsContributeNothing) {
     EXPECT_TRUE(notFolder.files.empty());
     ASSERT_EQ(notFolder.issues.size(), 1u);
     EXPECT_EQ(notFolder.issues[0].error, ENOTDIR);
+}
+
+TEST(GetFiles, AFolderThatCanBeListedButNotEnteredIsReported) {
+    // A folder with read but no search permission lists its names, but none of them can
+    // be looked at: it was taken silently for a folder without files.
+    TempTree tree;
+    tree.addFile("closed/a.txt", "x");
+    tree.addFile("open/b.txt", "x");
+    ::chmod(tree.root().c_str(), 0755);
+    ::chmod(tree.path("open").c_str(), 0755);
+    ::chmod(tree.path("closed").c_str(), 0744);
+    const int status = test::runUnprivileged([&tree] {
+        const Walk w = walk(row(tree.root()));
+        const bool reported = w.issues.size() == 1 && w.issues[0].operation == "enter" &&
+                              w.issues[0].path == tree.path("closed/") &&
+                              w.issues[0].error == EACCES;
+        return reported && w.files == std::set<std::string>{tree.path("open/b.txt")} ? 0 : 1;
+    });
+    EXPECT_EQ(status, 0);
 }
 
 TEST(GetFiles, CancellationStopsTheWalk) {

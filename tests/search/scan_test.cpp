@@ -1,9 +1,13 @@
+#include "search/file_reader.h"
 #include "search/scan.h"
 #include "search/searches.h"
 #include "support/temp_tree.h"
 
+#include <cstdio>
+#include <ctime>
 #include <functional>
 #include <gtest/gtest.h>
+#include <mutex>
 
 namespace pw {
 namespace {
@@ -169,6 +173,100 @@ TEST(ByteToByte, AFileThatVanishesOrChangesAfterTheListingIsNoDuplicate) {
     EXPECT_EQ(result.issues[0].path, tree.path("b"));
     EXPECT_EQ(result.issues[0].error, ENOENT);
     EXPECT_EQ(result.issues[1].path, tree.path("d"));
+}
+
+// One change to the tree, made by the reader's test hook when `event` comes for `path`.
+struct TreeChange {
+    ReadEvent event;
+    std::string path;
+    std::function<void()> change;
+};
+
+std::mutex g_changeMutex;
+TreeChange* g_change = nullptr;
+
+void changeTree(ReadEvent event, const std::string& path) {
+    std::lock_guard lock(g_changeMutex);
+    if (g_change != nullptr && g_change->change && event == g_change->event &&
+        path == g_change->path) {
+        std::exchange(g_change->change, nullptr)();
+    }
+}
+
+// Installs the change for one scan.
+class ChangeDuringScan {
+public:
+    explicit ChangeDuringScan(TreeChange change) : m_change(std::move(change)) {
+        g_change = &m_change;
+        setReadHookForTests(changeTree);
+    }
+    ~ChangeDuringScan() {
+        setReadHookForTests(nullptr);
+        g_change = nullptr;
+    }
+    ChangeDuringScan(const ChangeDuringScan&) = delete;
+    ChangeDuringScan& operator=(const ChangeDuringScan&) = delete;
+    bool made() const { return !m_change.change; }
+
+private:
+    TreeChange m_change;
+};
+
+TEST(ChangingTree, AFileRewrittenInPlaceAfterItsBytesWereReadIsNoDuplicate) {
+    // A file rewritten in place (same size, new time) after its bytes were compared was
+    // still reported as a duplicate of what it no longer holds.
+    TempTree tree;
+    const std::string data = test::randomBytes(5000, 7);
+    for (const char* name : {"a", "b", "c"}) {
+        tree.addFile(name, data);
+    }
+    for (const SearchMethod method : {SearchMethod::ByteToByte, SearchMethod::Crc32}) {
+        for (const bool fuzzy : {false, true}) {
+            if (fuzzy && method == SearchMethod::Crc32) {
+                continue;
+            }
+            SCOPED_TRACE(std::to_string(static_cast<int>(method)) + (fuzzy ? " fuzzy" : ""));
+            const ChangeDuringScan rewrite({ReadEvent::AfterLastRead, tree.path("b"), [&tree] {
+                                                const std::string path = tree.path("b");
+                                                std::FILE* f = std::fopen(path.c_str(), "r+");
+                                                std::fputs("changed", f);
+                                                std::fclose(f);
+                                                tree.setMtime("b", std::time(nullptr) + 3600);
+                                            }});
+            const ScanResult result = scan(request({tree.root()}, method, fuzzy));
+            EXPECT_TRUE(rewrite.made());
+            EXPECT_EQ(groups(result, tree), (Groups{{"a", "c"}}));
+            ASSERT_EQ(result.issues.size(), 1u);
+            EXPECT_EQ(result.issues[0].path, tree.path("b"));
+            EXPECT_EQ(result.issues[0].message, "File changed since the scan");
+        }
+    }
+}
+
+TEST(ChangingTree, AFolderSwappedForALinkIsNotFollowed) {
+    // Files were opened by their full path, so a listed folder replaced by a link before
+    // its files were read led the reads into the link's target.
+    TempTree tree;
+    const std::string data = test::randomBytes(3000, 8);
+    tree.addFile("keep", data);
+    tree.addFile("sub/twin", data);
+    tree.addFile("elsewhere/twin", data);
+    // The root may itself be reached through a link: the user named it.
+    tree.addSymlink(tree.root(), "via-link");
+    const ChangeDuringScan swap({ReadEvent::BeforeOpen, tree.path("via-link/sub/twin"), [&tree] {
+                                     std::rename(tree.path("sub").c_str(),
+                                                 tree.path("sub.old").c_str());
+                                     tree.addSymlink(tree.path("elsewhere"), "sub");
+                                 }});
+    ScanRequest r = request({tree.path("via-link")}, SearchMethod::ByteToByte);
+    r.paths.push_back(request({tree.path("via-link/elsewhere")}, {}).paths[0]);
+    r.paths.back().icon = kExcludeIcon;
+    const ScanResult result = scan(r);
+    EXPECT_TRUE(swap.made());
+    ASSERT_EQ(result.rows.size(), 0u);
+    ASSERT_EQ(result.issues.size(), 1u);
+    EXPECT_EQ(result.issues[0].path, tree.path("via-link/sub/twin"));
+    EXPECT_EQ(result.issues[0].error, ELOOP);
 }
 
 TEST(ByteToByte, OutputDoesNotDependOnCreationOrder) {

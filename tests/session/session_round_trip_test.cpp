@@ -156,14 +156,5 @@ TEST(SessionRescan, ACancelledComparisonEndsTerminated) {
     EXPECT_EQ(loaded.statusText(), "Search Terminated.");
 }
 
-TEST(SessionRescan, StoredDatesAreReadBackAsLocalTime) {
-    EXPECT_EQ(parseDateText(DateText(1141747509)), 1141747509);
-    EXPECT_EQ(parseDateText(DateText(1700000000)), 1700000000);
-    EXPECT_EQ(parseDateText("13/1/2006 1:00:00 AM"), -1);
-    EXPECT_EQ(parseDateText("1/1/2006 13:00:00 PM"), -1);
-    EXPECT_EQ(parseDateText("garbage"), -1);
-    EXPECT_EQ(parseDateText(""), -1);
-}
-
 } // namespace
 } // namespace pw

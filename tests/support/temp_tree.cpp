@@ -3,12 +3,15 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <iostream>
 #include <random>
 #include <sstream>
 #include <stdexcept>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <utime.h>
 
 namespace fs = std::filesystem;
@@ -107,6 +110,27 @@ std::string TempTree::read(std::string_view relative) const {
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
+}
+
+int runUnprivileged(const std::function<int()>& body) {
+    constexpr uid_t kNobody = 65534;
+    const pid_t child = ::fork();
+    if (child < 0) {
+        return -1;
+    }
+    if (child == 0) {
+        if (::geteuid() == 0 &&
+            (::setgroups(0, nullptr) != 0 || ::setresgid(kNobody, kNobody, kNobody) != 0 ||
+             ::setresuid(kNobody, kNobody, kNobody) != 0)) {
+            ::_exit(125);
+        }
+        ::_exit(body());
+    }
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status)) {
+        return -1;
+    }
+    return WEXITSTATUS(status);
 }
 
 } // namespace pw::test

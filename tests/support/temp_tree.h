@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -41,6 +42,12 @@ public:
 private:
     std::string m_root;
 };
+
+// Runs `body` in a child process as a user without privileges (nobody, when the tests run
+// as root, where permission bits would not apply; the same user otherwise) and returns
+// the child's exit status, or -1 when it could not run or did not exit. The tree must be
+// open to that user.
+int runUnprivileged(const std::function<int()>& body);
 
 // The pseudo-random bytes TempTree::addRandomFile writes.
 std::string randomBytes(std::uint64_t size, std::uint32_t seed);
