@@ -289,6 +289,9 @@ bool fuzzyMatch(const std::vector<std::uint64_t>& a, const std::vector<std::uint
 
 std::optional<RunGroups> partitionFuzzy(const std::vector<ReadTarget>& files,
                                         const CancelToken& cancel, std::vector<FileIssue>& issues) {
+    if (runSize(files) < kFuzzyBlock) {
+        return partitionByBytes(files, cancel, issues);
+    }
     std::vector<std::vector<std::uint64_t>> digests(files.size());
     std::vector<bool> valid(files.size(), false);
     for (std::size_t k = 0; k < files.size(); ++k) {

@@ -33,7 +33,9 @@ std::optional<RunGroups> partitionByCrc(const std::vector<ReadTarget>& files,
 
 // Fuzzy equality: at least half of the full 1000-byte blocks equal (the last, partial
 // block does not count). Fuzzy equality is not transitive, so the pairwise walk runs as it
-// is, on per-block digests read once. Files without a full block never match.
+// is, on per-block digests read once. Files shorter than one block have nothing to judge
+// by: they are compared byte by byte, so that the tolerant mode never hides an exact
+// duplicate.
 std::optional<RunGroups> partitionFuzzy(const std::vector<ReadTarget>& files,
                                         const CancelToken& cancel, std::vector<FileIssue>& issues);
 
