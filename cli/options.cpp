@@ -1,6 +1,7 @@
 #include "cli/options.h"
 
 #include "common/text.h"
+#include "search/enumeration.h"
 
 #include <charconv>
 #include <filesystem>
@@ -72,6 +73,22 @@ std::optional<SearchMethod> parseMethod(std::string_view text) {
     return std::nullopt;
 }
 
+// The engine takes any numeric size text, but a negative limit is no limit and one whose
+// byte count does not fit 64 bits fails the scan half-way: both are mistakes to catch here.
+constexpr std::string_view kLargestKilobytes = "9007199254740991";
+
+bool isKilobyteLimit(std::string_view value) {
+    if (!isNumeric(value) || trimBlanks(value).starts_with('-')) {
+        return false;
+    }
+    try {
+        parseSizeLimits(value, "");
+        return true;
+    } catch (const ScanFailure&) {
+        return false;
+    }
+}
+
 bool takesValue(std::string_view option) {
     return option == "--method" || option == "--mask" || option == "--min" || option == "--max" ||
            option == "--exclude" || option == "--max-files" || option == "--session" ||
@@ -92,9 +109,9 @@ std::string applyValue(CliOptions& options, std::string_view option, std::string
         }
         options.mask = value;
     } else if (option == "--min" || option == "--max") {
-        if (!isNumeric(value)) {
-            return std::string(option) + " needs a number of kilobytes, not '" +
-                   std::string(value) + "'";
+        if (!isKilobyteLimit(value)) {
+            return std::string(option) + " needs a number of kilobytes from 0 to " +
+                   std::string(kLargestKilobytes) + ", not '" + std::string(value) + "'";
         }
         (option == "--min" ? options.minKb : options.maxKb) = value;
     } else if (option == "--exclude") {
@@ -115,6 +132,9 @@ std::string applyValue(CliOptions& options, std::string_view option, std::string
         }
         (option == "--session" ? options.sessionFile : options.exportFile) = value;
     } else if (option == "--delimiter") {
+        if (value.empty()) {
+            return "--delimiter needs a text";
+        }
         options.delimiter = value;
     }
     return {};

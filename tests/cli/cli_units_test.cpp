@@ -216,6 +216,8 @@ TEST(ParseArguments, DefaultsMatchTheAddFolderDialog) {
     EXPECT_EQ(request.paths[0].maxSize, "");
 }
 
+// Regression (the size and delimiter cases): a negative or too large size limit was taken
+// and failed or silently did nothing in the scan, and an empty delimiter was taken.
 TEST(ParseArguments, RejectsBadUsage) {
     const std::vector<std::vector<std::string_view>> bad = {
         {},
@@ -226,11 +228,21 @@ TEST(ParseArguments, RejectsBadUsage) {
         {"scan", "/data", "--method"},
         {"scan", "--min", "ten", "/data"},
         {"scan", "--max", "", "/data"},
+        {"scan", "--min", "-1", "/data"},
+        {"scan", "--max", "9007199254740992", "/data"},
+        {"scan", "--min", "1e400", "/data"},
+        {"scan", "--delimiter", "", "/data"},
         {"scan", "--max-files", "-1", "/data"},
         {"scan", "--max-files", "12x", "/data"},
         {"scan", "--method", "crc", "--fuzzy", "/data"},
         {"scan", "--json=yes", "/data"},
         {"scan", ""},
+        {"load"},
+        {"load", "a.pwf", "b.pwf"},
+        {"load", "--session", "x.pwf", "a.pwf"},
+        {"scan", "--rescan", "/data"},
+        {"scan", "--export-marked", "/data"},
+        {"scan", "--export=", "/data"},
     };
     for (const auto& args : bad) {
         std::string joined;

@@ -341,7 +341,7 @@ TEST(Scan, SizeLimitsThatOverflowAskAndAbortAsTerminated) {
     TempTree tree;
     tree.addFile("a", "x");
     ScanRequest r = request({tree.root()}, SearchMethod::ByteToByte);
-    r.paths[0].minSize = "3000000";
+    r.paths[0].minSize = "9007199254740992"; // 2^63 bytes
     RecordingObserver observer;
     observer.retries = 1; // retry once: the same failure comes back
     CancelToken cancel;
