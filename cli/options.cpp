@@ -23,6 +23,7 @@ Options:
                                  byte  files of equal size, compared byte by byte
                                  crc   files of equal size, compared by CRC-32
                                  name  files with equal names, whatever their content
+                                       (letter case aside: Report.doc = REPORT.DOC)
                                  zero  every empty file, without groups
   --fuzzy                      with --method byte: files of equal size count as equal
                                when at least half of their 1000-byte blocks are equal
