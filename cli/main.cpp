@@ -193,6 +193,11 @@ int runLoad(const pw::cli::CliOptions& options) {
                      session.damage.c_str());
         return kExitError;
     }
+    if (!session.isSession) {
+        std::fprintf(stderr, "pairwell-cli: %s is not a session file (%s)\n",
+                     options.loadFile.c_str(), session.damage.c_str());
+        return kExitError;
+    }
     if (!session.complete) {
         std::fprintf(stderr,
                      "pairwell-cli: warning: %s is damaged at %s; what came before is kept\n",
@@ -208,7 +213,8 @@ int runLoad(const pw::cli::CliOptions& options) {
                               .duplicateSize = session.totals.duplicateSize};
     // A session of fewer than two result rows keeps its totals hidden, as the program does.
     const bool totals = session.showTotals();
-    bool failed = observer.hadRuntimeError();
+    // A damaged file still lists what came before the damage, but the run failed.
+    bool failed = observer.hadRuntimeError() || !session.complete || !session.issues.empty();
     failed |= !present(options, summary, session.table,
                        {totals ? session.filesText() : "", totals ? session.duplicatesText() : "",
                         pw::todayShortDate()});
