@@ -59,9 +59,11 @@ empty line (with --method zero: one path per line). The status, the totals and t
 elapsed time go to stderr. With --json, a file or folder name that is not valid UTF-8
 is written byte by byte as \u00XX escapes.
 
-Exit status: 0 done; 1 the scan ended on an error, or a file could not be read or
-written; 2 usage error; 130 interrupted by Ctrl-C (the groups found until then are
-printed).
+Exit status: 0 done; 1 something could not be searched, read or written: a FOLDER
+is missing, not a folder or protected, a file or folder could not be read, the scan
+stopped (--max-files, or an error), the session file is damaged or not a session at
+all, or an output file could not be written; 2 usage error; 130 interrupted by Ctrl-C
+(the groups found until then are printed).
 )USAGE";
 
 std::optional<SearchMethod> parseMethod(std::string_view text) {

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace pw::test {
@@ -177,19 +178,58 @@ TEST(CliScan, HelpPrintsUsage) {
     }
 }
 
-TEST(CliScan, MissingFolderWarnsAndTheScanGoesOn) {
+// Regression: a FOLDER that gave nothing left the exit status 0, and a symbolic-link loop
+// or an unreadable parent was reported as "no such folder".
+TEST(CliScan, FoldersThatCannotBeSearchedWarnAndFailTheRun) {
     TempTree tree;
     addTwoGroups(tree);
-    const auto run = runCli({"scan", tree.path("missing"), tree.path("a/x.bin"), tree.root()});
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(
-        contains(run.err, "pairwell-cli: warning: " + tree.path("a/x.bin") + ": not a folder\n"))
+    tree.addSymlink("loop", "loop");
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {tree.path("missing"), "no such folder"},
+        {tree.path("a/x.bin"), "not a folder"},
+        {tree.path("loop"), "Too many levels of symbolic links"},
+        {"/usr", "a protected system folder, not searched; --no-protect would search it"},
+    };
+    for (const auto& [folder, why] : cases) {
+        const auto run = runCli({"scan", "--no-progress", folder, tree.root()});
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_TRUE(contains(run.err, "pairwell-cli: warning: " + folder + ": " + why + "\n"))
+            << run.err;
+        EXPECT_EQ(parseGroups(run.out), twoGroups(tree));
+        EXPECT_TRUE(contains(run.err, "Search Completed.\n")) << run.err;
+    }
+}
+
+// Regression: files and folders that could not be read were warned about, but the exit
+// status was 0. Permission bits do not stop the superuser, so it runs without the
+// capabilities that override them.
+TEST(CliScan, UnreadableFilesAndFoldersFailTheRun) {
+    TempTree tree;
+    addTwoGroups(tree);
+    tree.addRandomFile("e/x copy 2.bin", 5000, 1);
+    tree.addFile("locked/inside", "x");
+    ::chmod(tree.path("e/x copy 2.bin").c_str(), 0);
+    ::chmod(tree.path("locked").c_str(), 0);
+    std::vector<std::string> args{"scan", "--no-progress", tree.root()};
+    CliRun run;
+    if (::geteuid() != 0) {
+        run = runCli(args);
+    } else if (const std::string setpriv = findInPath("setpriv"); !setpriv.empty()) {
+        const std::string caps = "-dac_override,-dac_read_search";
+        args.insert(args.begin(),
+                    {"--inh-caps=" + caps, "--bounding-set=" + caps, "--", PAIRWELL_CLI_PATH});
+        run = runProgram(setpriv, args);
+    } else {
+        GTEST_SKIP() << "running as the superuser, and no setpriv to drop its capabilities";
+    }
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_TRUE(contains(run.err, "warning: cannot read " + tree.path("e/x copy 2.bin") +
+                                      ": Permission denied\n"))
         << run.err;
     EXPECT_TRUE(
-        contains(run.err, "pairwell-cli: warning: " + tree.path("missing") + ": no such folder\n"))
+        contains(run.err, "warning: cannot list " + tree.path("locked") + "/: Permission denied\n"))
         << run.err;
     EXPECT_EQ(parseGroups(run.out), twoGroups(tree));
-    EXPECT_TRUE(contains(run.err, "Search Completed.\n")) << run.err;
 }
 
 TEST(CliScan, ExcludedFolderIsLeftOutWhateverItsSpelling) {
@@ -288,9 +328,14 @@ TEST(CliScan, MaxFilesAnswersTheTooManyFilesQuestion) {
     tree.addFile("extra/n0", "y"); // file 100001, and the only name that occurs twice
     const GroupSet sameName{{tree.path("f0/n0"), tree.path("extra/n0")}};
 
+    // Regression: a scan stopped by --max-files ended with exit status 0.
     const auto declined =
         runCli({"scan", "--method", "name", "--max-files", "100000", tree.root()});
-    ASSERT_EQ(declined.status, 0) << declined.err;
+    EXPECT_EQ(declined.status, 1) << declined.err;
+    EXPECT_TRUE(contains(declined.err,
+                         "pairwell-cli: scan stopped: 100001 files found, more than --max-files "
+                         "100000\n"))
+        << declined.err;
     EXPECT_EQ(declined.out, "");
     EXPECT_TRUE(contains(declined.err, "Search Completed.\n")) << declined.err;
     EXPECT_TRUE(contains(declined.err, "Files : 100001\n")) << declined.err;
