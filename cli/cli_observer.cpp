@@ -76,8 +76,15 @@ bool CliObserver::confirmManyFiles(std::int32_t filesFound) {
     const bool goOn = !m_maxFiles || filesFound <= *m_maxFiles;
     std::lock_guard lock(m_mutex);
     clearLine();
-    std::fprintf(m_err, "pairwell-cli: warning: %d files found, more than 100000; %s\n",
-                 static_cast<int>(filesFound), goOn ? "going on" : "stopping (--max-files)");
+    if (goOn) {
+        std::fprintf(m_err, "pairwell-cli: warning: %d files found, more than 100000; going on\n",
+                     static_cast<int>(filesFound));
+    } else {
+        std::fprintf(m_err,
+                     "pairwell-cli: scan stopped: %d files found, more than --max-files %lld\n",
+                     static_cast<int>(filesFound), static_cast<long long>(*m_maxFiles));
+        m_declined = true;
+    }
     return goOn;
 }
 
@@ -98,6 +105,11 @@ void CliObserver::finish() {
 bool CliObserver::hadRuntimeError() const {
     std::lock_guard lock(m_mutex);
     return m_runtimeError;
+}
+
+bool CliObserver::declinedManyFiles() const {
+    std::lock_guard lock(m_mutex);
+    return m_declined;
 }
 
 void CliObserver::clearLine() {

@@ -25,6 +25,8 @@ public:
     void finish();
 
     bool hadRuntimeError() const;
+    // --max-files stopped the scan before its search.
+    bool declinedManyFiles() const;
 
 private:
     void clearLine();
@@ -36,6 +38,7 @@ private:
     mutable std::mutex m_mutex;
     bool m_lineShown = false;
     bool m_runtimeError = false;
+    bool m_declined = false;
 };
 
 } // namespace pw::cli

@@ -13,11 +13,13 @@
 #include "session/session_file.h"
 
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <filesystem>
+#include <cstring>
 #include <iostream>
 #include <malloc.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -47,24 +49,38 @@ void installInterruptHandler() {
     sigaction(SIGINT, &action, nullptr);
 }
 
-// The folders that can be searched, with a warning for each other one. A folder that does
-// not exist would contribute nothing to the scan, so it is left out of the request instead
-// of being reported a second time as a folder that cannot be listed.
-std::vector<std::string> existingFolders(const std::vector<std::string>& folders) {
-    namespace fs = std::filesystem;
-    std::vector<std::string> existing;
-    for (const auto& folder : folders) {
-        std::error_code ec;
-        const auto status = fs::status(folder, ec);
-        if (!fs::exists(status)) {
-            std::fprintf(stderr, "pairwell-cli: warning: %s: no such folder\n", folder.c_str());
-        } else if (!fs::is_directory(status)) {
-            std::fprintf(stderr, "pairwell-cli: warning: %s: not a folder\n", folder.c_str());
+void warnFolder(const std::string& folder, const char* why) {
+    std::fprintf(stderr, "pairwell-cli: warning: %s: %s\n", folder.c_str(), why);
+}
+
+// Keeps the folders that can be searched and warns about each other one; answers whether
+// every folder could be searched. A folder that cannot be looked up would contribute
+// nothing, so it leaves the request instead of being reported again as a folder that
+// cannot be listed. A protected folder stays: the engine keeps its files out, and a saved
+// session records the folder as it was given.
+bool keepSearchableFolders(std::vector<std::string>& folders, bool protect) {
+    bool all = true;
+    std::vector<std::string> kept;
+    for (auto& folder : folders) {
+        struct stat st {};
+        if (::stat(folder.c_str(), &st) != 0) {
+            const int error = errno;
+            warnFolder(folder, error == ENOENT ? "no such folder" : std::strerror(error));
+            all = false;
+        } else if (!S_ISDIR(st.st_mode)) {
+            warnFolder(folder, "not a folder");
+            all = false;
         } else {
-            existing.push_back(folder);
+            if (protect && pw::isProtectedPath(folder)) {
+                warnFolder(folder, "a protected system folder, not searched; --no-protect would "
+                                   "search it");
+                all = false;
+            }
+            kept.push_back(std::move(folder));
         }
     }
-    return existing;
+    folders = std::move(kept);
+    return all;
 }
 
 void printIssues(const std::vector<pw::FileIssue>& issues) {
@@ -137,7 +153,7 @@ int exitStatus(bool failed) {
 
 int runScan(pw::cli::CliOptions options) {
     using namespace pw::cli;
-    options.folders = existingFolders(options.folders);
+    bool failed = !keepSearchableFolders(options.folders, options.search.protectSystem);
     CliObserver observer(stderr, showProgress(options), isatty(STDERR_FILENO) == 1,
                          options.maxFiles);
 
@@ -153,7 +169,8 @@ int runScan(pw::cli::CliOptions options) {
     pw::ResultTable table;
     pw::LoadSearchResult(table, result,
                          [](const std::string& path) { return pw::FileExists(path); });
-    bool failed = observer.hadRuntimeError();
+    // Anything left unread makes the run a failure, though what was found is listed.
+    failed |= observer.hadRuntimeError() || observer.declinedManyFiles() || !result.issues.empty();
     if (!options.sessionFile.empty()) {
         failed |=
             !reportWrite("session", options.sessionFile,
@@ -193,6 +210,11 @@ int runLoad(const pw::cli::CliOptions& options) {
                      session.damage.c_str());
         return kExitError;
     }
+    if (!session.isSession) {
+        std::fprintf(stderr, "pairwell-cli: %s is not a session file (%s)\n",
+                     options.loadFile.c_str(), session.damage.c_str());
+        return kExitError;
+    }
     if (!session.complete) {
         std::fprintf(stderr,
                      "pairwell-cli: warning: %s is damaged at %s; what came before is kept\n",
@@ -208,7 +230,8 @@ int runLoad(const pw::cli::CliOptions& options) {
                               .duplicateSize = session.totals.duplicateSize};
     // A session of fewer than two result rows keeps its totals hidden, as the program does.
     const bool totals = session.showTotals();
-    bool failed = observer.hadRuntimeError();
+    // A damaged file still lists what came before the damage, but the run failed.
+    bool failed = observer.hadRuntimeError() || !session.complete || !session.issues.empty();
     failed |= !present(options, summary, session.table,
                        {totals ? session.filesText() : "", totals ? session.duplicatesText() : "",
                         pw::todayShortDate()});

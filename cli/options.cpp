@@ -1,6 +1,7 @@
 #include "cli/options.h"
 
 #include "common/text.h"
+#include "search/enumeration.h"
 
 #include <charconv>
 #include <filesystem>
@@ -22,6 +23,7 @@ Options:
                                  byte  files of equal size, compared byte by byte
                                  crc   files of equal size, compared by CRC-32
                                  name  files with equal names, whatever their content
+                                       (letter case aside: Report.doc = REPORT.DOC)
                                  zero  every empty file, without groups
   --fuzzy                      with --method byte: files of equal size count as equal
                                when at least half of their 1000-byte blocks are equal
@@ -57,9 +59,11 @@ empty line (with --method zero: one path per line). The status, the totals and t
 elapsed time go to stderr. With --json, a file or folder name that is not valid UTF-8
 is written byte by byte as \u00XX escapes.
 
-Exit status: 0 done; 1 the scan ended on an error, or a file could not be read or
-written; 2 usage error; 130 interrupted by Ctrl-C (the groups found until then are
-printed).
+Exit status: 0 done; 1 something could not be searched, read or written: a FOLDER
+is missing, not a folder or protected, a file or folder could not be read, the scan
+stopped (--max-files, or an error), the session file is damaged or not a session at
+all, or an output file could not be written; 2 usage error; 130 interrupted by Ctrl-C
+(the groups found until then are printed).
 )USAGE";
 
 std::optional<SearchMethod> parseMethod(std::string_view text) {
@@ -70,6 +74,22 @@ std::optional<SearchMethod> parseMethod(std::string_view text) {
         }
     }
     return std::nullopt;
+}
+
+// The engine takes any numeric size text, but a negative limit is no limit and one whose
+// byte count does not fit 64 bits fails the scan half-way: both are mistakes to catch here.
+constexpr std::string_view kLargestKilobytes = "9007199254740991";
+
+bool isKilobyteLimit(std::string_view value) {
+    if (!isNumeric(value) || trimBlanks(value).starts_with('-')) {
+        return false;
+    }
+    try {
+        parseSizeLimits(value, "");
+        return true;
+    } catch (const ScanFailure&) {
+        return false;
+    }
 }
 
 bool takesValue(std::string_view option) {
@@ -92,9 +112,9 @@ std::string applyValue(CliOptions& options, std::string_view option, std::string
         }
         options.mask = value;
     } else if (option == "--min" || option == "--max") {
-        if (!isNumeric(value)) {
-            return std::string(option) + " needs a number of kilobytes, not '" +
-                   std::string(value) + "'";
+        if (!isKilobyteLimit(value)) {
+            return std::string(option) + " needs a number of kilobytes from 0 to " +
+                   std::string(kLargestKilobytes) + ", not '" + std::string(value) + "'";
         }
         (option == "--min" ? options.minKb : options.maxKb) = value;
     } else if (option == "--exclude") {
@@ -115,6 +135,9 @@ std::string applyValue(CliOptions& options, std::string_view option, std::string
         }
         (option == "--session" ? options.sessionFile : options.exportFile) = value;
     } else if (option == "--delimiter") {
+        if (value.empty()) {
+            return "--delimiter needs a text";
+        }
         options.delimiter = value;
     }
     return {};

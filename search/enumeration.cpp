@@ -17,7 +17,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
-#include <limits>
 #include <list>
 #include <mutex>
 #include <set>
@@ -54,21 +53,17 @@ constexpr std::array<unsigned long, 17> kPseudoMagics = {
     0x19800202, 0x42494e4d, 0x6e736673, 0xde5e81e4, 0xf97cff8c};
 
 // Converts a size box text the way the size limits always have: a whole number of KB,
-// halves rounded to even, times 1024, all within a signed 32-bit count.
-std::int32_t kilobytesToBytes(std::string_view text) {
+// halves rounded to even, times 1024. The count is 64-bit, as file sizes are: a limit of
+// several gigabytes is an everyday one. Whole numbers of KB below 2^53 fit once multiplied,
+// and doubles hold every whole number up to there exactly.
+std::int64_t kilobytesToBytes(std::string_view text) {
+    constexpr double kFirstTooLarge = 9007199254740992.0; // 2^53 = 2^63 / 1024
     const std::string trimmed(trimBlanks(text));
-    const double value = std::strtod(trimmed.c_str(), nullptr);
-    const double whole = std::nearbyint(value);
-    if (!(whole >= std::numeric_limits<std::int32_t>::min() &&
-          whole <= std::numeric_limits<std::int32_t>::max())) {
+    const double whole = std::nearbyint(std::strtod(trimmed.c_str(), nullptr));
+    if (!(whole >= -kFirstTooLarge && whole < kFirstTooLarge)) {
         throw ScanFailure(kOverflow, "Overflow");
     }
-    const std::int64_t bytes = static_cast<std::int64_t>(whole) * 1024;
-    if (bytes < std::numeric_limits<std::int32_t>::min() ||
-        bytes > std::numeric_limits<std::int32_t>::max()) {
-        throw ScanFailure(kOverflow, "Overflow");
-    }
-    return static_cast<std::int32_t>(bytes);
+    return static_cast<std::int64_t>(whole) * 1024;
 }
 
 std::set<dev_t> pseudoDevices() {

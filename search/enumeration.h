@@ -27,12 +27,11 @@ private:
 };
 
 // The size limits of a row in bytes. A minimum that is not numeric is no minimum; a blank
-// maximum is no maximum. Throws ScanFailure when a limit does not fit a signed 32-bit byte
-// count (above 2097151 KB: "Overflow") or a non-blank maximum is not a number
-// ("Type mismatch").
+// maximum is no maximum. Throws ScanFailure when a limit does not fit a signed 64-bit byte
+// count ("Overflow") or a non-blank maximum is not a number ("Type mismatch").
 struct SizeLimits {
-    std::int32_t minBytes = 0;
-    std::optional<std::int32_t> maxBytes;
+    std::int64_t minBytes = 0;
+    std::optional<std::int64_t> maxBytes;
 };
 SizeLimits parseSizeLimits(std::string_view minText, std::string_view maxText);
 

@@ -6,6 +6,7 @@
 #include "search/searches.h"
 
 #include <cstdio>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace pw {
@@ -25,6 +26,41 @@ struct DeviceInodeHash {
 
 std::string nameKey(const Candidate& c) {
     return lowerText(trimBlanks(c.fileName()));
+}
+
+bool samePath(const CandidateSet& set, const Candidate& a, const Candidate& b) {
+    return a.fileName() == b.fileName() && set.folder(a) == set.folder(b);
+}
+
+// Drops the listings of a file at a path listed before: overlapping search paths reach the
+// same folder twice. A hard link under another path stays, since for this search it is a
+// file of that name in another place, just as a copy would be. Returns the number dropped.
+std::int32_t dropRepeatedPaths(CandidateSet& set) {
+    auto& items = set.items();
+    // Most inodes are listed once; only the rest need their earlier paths looked at.
+    std::unordered_map<DeviceInode, std::size_t, DeviceInodeHash> first;
+    std::unordered_multimap<DeviceInode, std::size_t, DeviceInodeHash> later;
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const Candidate& c = items[i];
+        const DeviceInode key{c.device, c.inode};
+        const auto [it, isFirst] = first.try_emplace(key, kept);
+        if (!isFirst) {
+            bool repeated = samePath(set, items[it->second], c);
+            const auto [from, to] = later.equal_range(key);
+            for (auto k = from; k != to && !repeated; ++k) {
+                repeated = samePath(set, items[k->second], c);
+            }
+            if (repeated) {
+                continue;
+            }
+            later.emplace(key, kept);
+        }
+        items[kept++] = c;
+    }
+    const std::size_t dropped = items.size() - kept;
+    items.resize(kept);
+    return static_cast<std::int32_t>(dropped);
 }
 
 } // namespace
@@ -70,7 +106,7 @@ ResultRow makeResultRow(const CandidateSet& set, const Candidate& c, int groupTo
 void FindSameNames(SearchContext& context) {
     auto& items = context.candidates.items();
     const auto total = static_cast<std::int64_t>(items.size());
-    context.result.filesFound -= dropSecondListings(items);
+    context.result.filesFound -= dropRepeatedPaths(context.candidates);
     ProgressThrottle throttle;
     std::int64_t processed = 0;
     std::size_t i = 0;

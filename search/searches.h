@@ -24,6 +24,8 @@ struct SearchContext {
 void FindDuplicatesBySize(SearchContext& context);
 
 // Groups of equal names (trimmed, without regard to case), whatever the size or content.
+// Only a second listing of one path (device, inode and path all seen before) is dropped:
+// hard links under other paths are files of their name in other places, so they group.
 void FindSameNames(SearchContext& context);
 
 // Every empty file, in candidate order; no groups.
@@ -31,7 +33,8 @@ void ListZeroSizeFiles(SearchContext& context);
 
 // A second listing of one file (the same device and inode, reached through overlapping
 // search paths or a hard link) is dropped; the first in candidate order stays. Returns
-// the number dropped. Applied to each run of equal size, or to the whole list.
+// the number dropped. The content searches apply it to each run of equal size, the
+// zero-size listing to the whole list.
 std::int32_t dropSecondListings(std::vector<Candidate>& candidates);
 
 // The progress of a search pass: the status text "<what>(processed/total) 12.5%" and the

@@ -1,6 +1,7 @@
 #include "session/session_file.h"
 
 #include "common/format.h"
+#include "common/text.h"
 #include "search/enumeration.h"
 #include "session/rescan.h"
 #include "session/session_codec.h"
@@ -18,6 +19,8 @@ namespace {
 
 constexpr std::size_t kHeaderFieldsForParameters = 3; // method and the two options
 constexpr std::size_t kHeaderFieldsForSession = 7;    // up to the duplicate count
+constexpr std::size_t kStatusField = 10;
+constexpr std::string_view kStatusTerminated = "1";
 constexpr std::size_t kPathFields = 6;
 constexpr std::size_t kResultFields = 9;
 constexpr std::int64_t kStatusEvery = 500;
@@ -123,18 +126,19 @@ private:
         return false;
     }
 
+    // A first line that is no header means the file is not a session at all.
     bool readHeader() {
         const auto status = m_reader.next(m_line);
-        if (status == LineReader::Status::End) {
-            return damaged("no header line");
-        }
         if (status != LineReader::Status::Line) {
-            return stop(status);
+            m_session.damage = status == LineReader::Status::End ? "the file is empty"
+                                                                 : describeStop(status, m_reader);
+            return false;
         }
+        if (const std::string problem = sessionHeaderProblem(m_line); !problem.empty()) {
+            return damaged(problem);
+        }
+        m_session.isSession = true;
         const auto fields = splitFields(m_line, ',');
-        if (fields.size() < kHeaderFieldsForSession) {
-            return damaged("too few header fields");
-        }
         const Header header = readHeaderOptions(fields);
         m_escaped = header.escaped;
         m_session.formatVersion = header.escaped ? 2 : 1;
@@ -151,6 +155,8 @@ private:
             m_session.fuzzyStored = true;
             options.fuzzy = leadingNumber(fields[8]) != 0;
         }
+        m_session.totals.cancelled =
+            fields.size() > kStatusField && fields[kStatusField] == kStatusTerminated;
         m_grouped = options.method != SearchMethod::ZeroSize;
         m_rescan = m_options.reScan && m_grouped;
         m_session.table.setGrouped(m_grouped);
@@ -283,6 +289,7 @@ private:
         m_session.totals.duplicateSize = result.duplicateSize;
         m_session.rescanned = true;
         m_session.cancelled = result.cancelled;
+        m_session.totals.cancelled = m_session.totals.cancelled || result.cancelled;
         m_session.issues = result.issues;
     }
 
@@ -320,7 +327,8 @@ std::string parameterText(const SessionParameters& parameters, const SessionTota
         (o.includeHidden ? "1" : "0") + "," + std::to_string(rowCount) + "," +
         std::to_string(totals.filesFound) + "," + std::to_string(totals.foldersFound) + "," +
         std::to_string(totals.duplicateCount) + "," + std::to_string(totals.duplicateSize) + "," +
-        (o.fuzzy ? "1" : "0") + "," + std::string(kSessionFormatVersion);
+        (o.fuzzy ? "1" : "0") + "," + std::string(kSessionFormatVersion) + "," +
+        (totals.cancelled ? std::string(kStatusTerminated) : "0");
     for (const SearchPathEntry& entry : parameters.paths) {
         text += kLineEnd;
         appendJoined(text,
@@ -335,7 +343,8 @@ std::string parameterText(const SessionParameters& parameters, const SessionTota
 } // namespace
 
 SessionTotals SessionTotals::fromScan(const ScanResult& result) {
-    return {result.filesFound, result.foldersFound, result.duplicateCount, result.duplicateSize};
+    return {result.filesFound, result.foldersFound, result.duplicateCount, result.duplicateSize,
+            result.cancelled};
 }
 
 int sessionMethodNumber(SearchMethod method) {
@@ -350,6 +359,23 @@ int sessionMethodNumber(SearchMethod method) {
         return 4;
     }
     return 1;
+}
+
+std::string sessionHeaderProblem(std::string_view firstLine) {
+    const auto fields = splitFields(firstLine, ',');
+    if (fields.size() < kHeaderFieldsForSession) {
+        return "too few header fields";
+    }
+    const std::string_view method = trimBlanks(fields[0]);
+    if (method.size() != 1 || method[0] < '1' || method[0] > '4') {
+        return "no search method 1 to 4";
+    }
+    for (const std::string_view option : {fields[1], fields[2]}) {
+        if (trimBlanks(option) != "0" && trimBlanks(option) != "1") {
+            return "protect and hidden fields not 0 or 1";
+        }
+    }
+    return {};
 }
 
 std::string sessionFileText(const SessionParameters& parameters, const SessionTotals& totals,
@@ -428,7 +454,7 @@ LoadedParameters LoadParameters(const std::string& path) {
 }
 
 std::string LoadedSession::statusText() const {
-    return cancelled ? "Search Terminated." : "Search Completed.";
+    return totals.cancelled ? "Search Terminated." : "Search Completed.";
 }
 
 std::string LoadedSession::duplicatesText() const {

@@ -5,11 +5,13 @@
 // the result section.
 //
 // Layout, lines ending in CR LF: a header "method,protect,hidden,rows,files,folders,
-// duplicates,duplicateBytes,fuzzy,2"; one line per search path "folder,Yes|No,mask,min,
-// max,icon"; then, when the result is kept, one line per result row with its nine cells
-// joined by "?", the first of them prefixed with ";". The tenth header field is the format
-// version: its files escape the fields (session_codec.h). Files without it are read as
-// stored, and readers that know nine header fields still read the files written here.
+// duplicates,duplicateBytes,fuzzy,2,status"; one line per search path "folder,Yes|No,mask,
+// min,max,icon"; then, when the result is kept, one line per result row with its nine
+// cells joined by "?", the first of them prefixed with ";". The tenth header field is the
+// format version: its files escape the fields (session_codec.h). Files without it are read
+// as stored. The eleventh is how the scan ended: "1" terminated (cancelled, or stopped on
+// an error), "0" completed; any other text, or no field as in older files, reads as
+// completed. Readers that know nine or ten header fields still read the files written here.
 
 #include "common/file_replace.h"
 #include "results/result_table.h"
@@ -37,6 +39,7 @@ struct SessionTotals {
     std::int32_t foldersFound = 0;
     std::int32_t duplicateCount = 0;
     std::int64_t duplicateSize = 0; // bytes
+    bool cancelled = false;         // the scan ended "Search Terminated."
 
     static SessionTotals fromScan(const ScanResult& result);
 };
@@ -45,6 +48,12 @@ enum class SessionContent { ParametersOnly, ParametersAndResult };
 
 // The method's number in the header: 1 byte to byte, 2 CRC-32, 3 same name, 4 zero size.
 int sessionMethodNumber(SearchMethod method);
+
+// Why a file's first line is not a session header, or "" when it is one. A header has at
+// least seven fields, a method number 1 to 4 and the protect and hidden fields 0 or 1. A
+// file whose first line fails this is not a session at all (an empty file, a picture, a
+// program), as opposed to a session damaged further down.
+std::string sessionHeaderProblem(std::string_view firstLine);
 
 // The whole text of a session file. The header counts the table's rows whatever
 // `content` says; result lines are written only for ParametersAndResult and a table with
@@ -91,10 +100,11 @@ struct OpenOptions {
 
 // Everything a session file gave.
 struct LoadedSession {
-    bool opened = false;   // false: the file could not be opened
-    bool complete = false; // read to its end; false: stopped early, see `damage`
-    std::string damage;    // where and why reading stopped early, for a message
-    int formatVersion = 1; // 2 when the header carried the version field
+    bool opened = false;    // false: the file could not be opened
+    bool isSession = false; // the first line is a header; false: not a session, see `damage`
+    bool complete = false;  // read to its end; false: stopped early, see `damage`
+    std::string damage;     // where and why reading stopped early, for a message
+    int formatVersion = 1;  // 2 when the header carried the version field
     SessionParameters parameters;
     bool fuzzyStored = false;        // the header carried the fuzzy value
     SessionTotals totals;            // after a re-scan, the re-scan's duplicates
@@ -106,7 +116,8 @@ struct LoadedSession {
     std::vector<FileIssue> issues; // files the re-scan could not read
 
     // The status texts after loading; shown only when showTotals() (more than one result
-    // line was read), otherwise the front end hides those panels.
+    // line was read), otherwise the front end hides those panels. The status is "Search
+    // Terminated." when the saved scan was, or when the re-scan was cancelled.
     bool showTotals() const { return resultLines > 1; }
     std::string statusText() const;
     std::string duplicatesText() const;

@@ -3,6 +3,7 @@
 // blocks inside the scan until the test reads the pipe, and the signal arrives while the
 // scan is provably still running.
 
+#include "cli/json_reader.h"
 #include "cli/run_cli.h"
 #include "support/temp_tree.h"
 
@@ -67,7 +68,9 @@ TEST(CliInterrupt, SigintEndsTheScanAsTerminatedWithStatus130) {
     ASSERT_EQ(pipe2(outPipe, O_CLOEXEC), 0);
     ASSERT_EQ(pipe2(errPipe, O_CLOEXEC), 0);
     fillPipe(errPipe[1]);
-    const pid_t pid = spawnCli({"scan", "--progress", tree.root()}, outPipe[1], errPipe[1]);
+    const std::string session = tree.path("s.pwf"); // written once the scan has ended
+    const pid_t pid =
+        spawnCli({"scan", "--progress", "--session", session, tree.root()}, outPipe[1], errPipe[1]);
     close(outPipe[1]);
     close(errPipe[1]);
 
@@ -95,6 +98,9 @@ TEST(CliInterrupt, SigintEndsTheScanAsTerminatedWithStatus130) {
             EXPECT_TRUE(std::filesystem::is_regular_file(path)) << path;
         }
     }
+    // The saved session keeps how the scan ended.
+    EXPECT_EQ(parseJson(runCli({"load", "--json", session}).out)["status"].string(),
+              "Search Terminated.");
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace pw::test {
@@ -150,15 +151,12 @@ TEST(CliScan, InvalidUtf8NamesAreEscapedInJsonAndKeptInText) {
 
 TEST(CliScan, UsageErrorsExitWithStatusTwo) {
     TempTree tree;
+    // The parser's cases are in ParseArguments.RejectsBadUsage; these show how the program
+    // ends on one.
     const std::vector<std::vector<std::string>> bad = {
         {},
-        {"scan"},
         {"scan", "--bogus", tree.root()},
-        {"scan", "--method", "md5", tree.root()},
-        {"scan", "--min", "lots", tree.root()},
-        {"scan", "--max-files", "many", tree.root()},
-        {"scan", "--fuzzy", "--method", "name", tree.root()},
-        {"delete", tree.root()},
+        {"scan", "--max", "9007199254740992", tree.root()},
     };
     for (const auto& args : bad) {
         const auto run = runCli(args);
@@ -180,19 +178,58 @@ TEST(CliScan, HelpPrintsUsage) {
     }
 }
 
-TEST(CliScan, MissingFolderWarnsAndTheScanGoesOn) {
+// Regression: a FOLDER that gave nothing left the exit status 0, and a symbolic-link loop
+// or an unreadable parent was reported as "no such folder".
+TEST(CliScan, FoldersThatCannotBeSearchedWarnAndFailTheRun) {
     TempTree tree;
     addTwoGroups(tree);
-    const auto run = runCli({"scan", tree.path("missing"), tree.path("a/x.bin"), tree.root()});
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(
-        contains(run.err, "pairwell-cli: warning: " + tree.path("a/x.bin") + ": not a folder\n"))
+    tree.addSymlink("loop", "loop");
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {tree.path("missing"), "no such folder"},
+        {tree.path("a/x.bin"), "not a folder"},
+        {tree.path("loop"), "Too many levels of symbolic links"},
+        {"/usr", "a protected system folder, not searched; --no-protect would search it"},
+    };
+    for (const auto& [folder, why] : cases) {
+        const auto run = runCli({"scan", "--no-progress", folder, tree.root()});
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_TRUE(contains(run.err, "pairwell-cli: warning: " + folder + ": " + why + "\n"))
+            << run.err;
+        EXPECT_EQ(parseGroups(run.out), twoGroups(tree));
+        EXPECT_TRUE(contains(run.err, "Search Completed.\n")) << run.err;
+    }
+}
+
+// Regression: files and folders that could not be read were warned about, but the exit
+// status was 0. Permission bits do not stop the superuser, so it runs without the
+// capabilities that override them.
+TEST(CliScan, UnreadableFilesAndFoldersFailTheRun) {
+    TempTree tree;
+    addTwoGroups(tree);
+    tree.addRandomFile("e/x copy 2.bin", 5000, 1);
+    tree.addFile("locked/inside", "x");
+    ::chmod(tree.path("e/x copy 2.bin").c_str(), 0);
+    ::chmod(tree.path("locked").c_str(), 0);
+    std::vector<std::string> args{"scan", "--no-progress", tree.root()};
+    CliRun run;
+    if (::geteuid() != 0) {
+        run = runCli(args);
+    } else if (const std::string setpriv = findInPath("setpriv"); !setpriv.empty()) {
+        const std::string caps = "-dac_override,-dac_read_search";
+        args.insert(args.begin(),
+                    {"--inh-caps=" + caps, "--bounding-set=" + caps, "--", PAIRWELL_CLI_PATH});
+        run = runProgram(setpriv, args);
+    } else {
+        GTEST_SKIP() << "running as the superuser, and no setpriv to drop its capabilities";
+    }
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_TRUE(contains(run.err, "warning: cannot read " + tree.path("e/x copy 2.bin") +
+                                      ": Permission denied\n"))
         << run.err;
     EXPECT_TRUE(
-        contains(run.err, "pairwell-cli: warning: " + tree.path("missing") + ": no such folder\n"))
+        contains(run.err, "warning: cannot list " + tree.path("locked") + "/: Permission denied\n"))
         << run.err;
     EXPECT_EQ(parseGroups(run.out), twoGroups(tree));
-    EXPECT_TRUE(contains(run.err, "Search Completed.\n")) << run.err;
 }
 
 TEST(CliScan, ExcludedFolderIsLeftOutWhateverItsSpelling) {
@@ -249,15 +286,24 @@ TEST(CliScan, FilterOptionsReachTheEngine) {
     EXPECT_EQ(groups({"--max", "4", "--hidden"}), (GroupSet{*jpgs.begin(), *hidden.begin()}));
 }
 
-TEST(CliScan, EngineRuntimeErrorIsPrintedAndAborts) {
+// Regression: --min and --max above 2097151 KB (just under 2 GiB) failed the scan with
+// "Overflow". Sparse files of 3 GiB cost nothing, and the name search never reads them.
+TEST(CliScan, SizeLimitsOfSeveralGigabytes) {
     TempTree tree;
-    addTwoGroups(tree);
-    // 2097152 KB no longer fits a signed 32-bit byte count.
-    const auto run = runCli({"scan", "--min", "2097152", tree.root()});
-    EXPECT_EQ(run.status, 1) << run.err;
-    EXPECT_TRUE(contains(run.err, "pairwell-cli: Scanning: Overflow\n")) << run.err;
-    EXPECT_TRUE(contains(run.err, "Search Terminated.\n")) << run.err;
-    EXPECT_EQ(run.out, "");
+    for (const char* name : {"a/big", "b/big", "a/small", "b/small"}) {
+        tree.addFile(name, "x");
+    }
+    std::error_code ec;
+    for (const char* name : {"a/big", "b/big"}) {
+        std::filesystem::resize_file(tree.path(name), 3ull << 30, ec);
+    }
+    if (ec) {
+        GTEST_SKIP() << "no sparse files here: " << ec.message();
+    }
+    const auto run =
+        runCli({"scan", "--method", "name", "--min", "2097152", "--max", "4194304", tree.root()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(parseGroups(run.out), (GroupSet{{tree.path("a/big"), tree.path("b/big")}}));
 }
 
 // Files are empty so that the tree of more than 100000 files is quick to build; the
@@ -282,9 +328,14 @@ TEST(CliScan, MaxFilesAnswersTheTooManyFilesQuestion) {
     tree.addFile("extra/n0", "y"); // file 100001, and the only name that occurs twice
     const GroupSet sameName{{tree.path("f0/n0"), tree.path("extra/n0")}};
 
+    // Regression: a scan stopped by --max-files ended with exit status 0.
     const auto declined =
         runCli({"scan", "--method", "name", "--max-files", "100000", tree.root()});
-    ASSERT_EQ(declined.status, 0) << declined.err;
+    EXPECT_EQ(declined.status, 1) << declined.err;
+    EXPECT_TRUE(contains(declined.err,
+                         "pairwell-cli: scan stopped: 100001 files found, more than --max-files "
+                         "100000\n"))
+        << declined.err;
     EXPECT_EQ(declined.out, "");
     EXPECT_TRUE(contains(declined.err, "Search Completed.\n")) << declined.err;
     EXPECT_TRUE(contains(declined.err, "Files : 100001\n")) << declined.err;

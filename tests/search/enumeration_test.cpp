@@ -128,19 +128,24 @@ TEST(GetFiles, ZeroSizeMethodTakesOnlyEmptyFilesIgnoringLimits) {
     EXPECT_EQ(walk(entry, options).files, (std::set<std::string>{tree.path("a"), tree.path("b")}));
 }
 
-TEST(ParseSizeLimits, ReportsOverflowAndTypeMismatch) {
-    EXPECT_EQ(parseSizeLimits("2097151", "").minBytes, 2097151 * 1024);
-    EXPECT_EQ(parseSizeLimits("-2097152", "").minBytes, -2097152 * 1024);
+// Regression: the limits were a signed 32-bit byte count, so any limit above 2097151 KB
+// (just under 2 GiB) failed the scan with "Overflow".
+TEST(ParseSizeLimits, SixtyFourBitByteCountsAndTheirFailures) {
+    EXPECT_EQ(parseSizeLimits("2097152", "").minBytes, 2147483648);  // 2 GiB
+    EXPECT_EQ(*parseSizeLimits("", "4194304").maxBytes, 4294967296); // 4 GiB
+    EXPECT_EQ(parseSizeLimits("9007199254740991", "").minBytes, 9223372036854774784);
+    EXPECT_EQ(parseSizeLimits("-2097152", "").minBytes, -2147483648);
     EXPECT_EQ(*parseSizeLimits("", "1.5").maxBytes, 2048); // halves round to even
     EXPECT_EQ(*parseSizeLimits("", "2.5").maxBytes, 2048);
-    try {
-        parseSizeLimits("2097152", "");
-        FAIL() << "no overflow";
-    } catch (const ScanFailure& failure) {
-        EXPECT_EQ(failure.number(), 6);
-        EXPECT_STREQ(failure.what(), "Overflow");
+    for (const char* tooLarge : {"9007199254740992", "1e400"}) {
+        try {
+            parseSizeLimits(tooLarge, "");
+            FAIL() << "no overflow for " << tooLarge;
+        } catch (const ScanFailure& failure) {
+            EXPECT_EQ(failure.number(), 6);
+            EXPECT_STREQ(failure.what(), "Overflow");
+        }
     }
-    EXPECT_THROW(parseSizeLimits("", "99999999999"), ScanFailure);
     try {
         parseSizeLimits("", "big");
         FAIL() << "no type mismatch";

@@ -374,6 +374,19 @@ TEST(SameName, GroupsNamesWithoutRegardToCaseWhateverTheContent) {
     EXPECT_EQ(result.duplicateSize, 1 + 5 + 12);
 }
 
+// Regression: the same-name search dropped every second listing of an inode, so two
+// hard-linked paths with one name, a real same-name pair, never showed.
+TEST(SameName, HardLinksGroupAndOnlyARepeatedPathIsDropped) {
+    TempTree tree;
+    tree.addFile("a/x.txt", "linked");
+    tree.addHardLink("a/x.txt", "b/x.txt");
+    // The root's row and a/'s row both list a/x.txt: one path, listed twice.
+    const ScanResult result = scan(request({tree.root(), tree.path("a")}, SearchMethod::SameName));
+    EXPECT_EQ(groups(result, tree), (Groups{{"a/x.txt", "b/x.txt"}}));
+    EXPECT_EQ(result.filesFound, 2);
+    EXPECT_EQ(result.duplicateCount, 1);
+}
+
 TEST(ZeroSize, ListsEveryEmptyFileOnceWithoutGroups) {
     TempTree tree;
     tree.addFile("a/empty1", "");
@@ -443,7 +456,7 @@ TEST(Scan, SizeLimitsThatOverflowAskAndAbortAsTerminated) {
     TempTree tree;
     tree.addFile("a", "x");
     ScanRequest r = request({tree.root()}, SearchMethod::ByteToByte);
-    r.paths[0].minSize = "3000000";
+    r.paths[0].minSize = "9007199254740992"; // 2^63 bytes
     RecordingObserver observer;
     observer.retries = 1; // retry once: the same failure comes back
     CancelToken cancel;

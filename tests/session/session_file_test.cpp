@@ -68,7 +68,7 @@ TEST(SessionWrite, HeaderPathsAndResultLinesAreLaidOutAsStored) {
         sessionFileText(twoPaths(), totals, table, SessionContent::ParametersAndResult);
     const auto l = lines(text);
     ASSERT_EQ(l.size(), 5u);
-    EXPECT_EQ(l[0], "2,0,1,2,120,14,1,1234,0,2");
+    EXPECT_EQ(l[0], "2,0,1,2,120,14,1,1234,0,2,0");
     EXPECT_EQ(l[1], "/data/photos,Yes,All files(*.*),10,,15");
     EXPECT_EQ(l[2], "/data/photos/cache,No,,,,16");
     const std::string date = DateText(1141747509);
@@ -151,12 +151,20 @@ TEST(SessionRoundTrip, HostileNamesAndFoldersSurviveSaveAndLoad) {
     EXPECT_EQ(reread.parameters.paths[0].folder, ";odd,folder%2C");
 }
 
-TEST(SessionRoundTrip, ANineFieldReaderStillReadsTheHeader) {
+// Regression: how the scan ended was not stored, so a session saved from a cancelled scan
+// loaded as "Search Completed.".
+TEST(SessionRoundTrip, ATerminatedScanLoadsTerminated) {
+    SessionTotals totals{1, 2, 3, 4};
+    totals.cancelled = true;
     const std::string text =
-        sessionFileText(twoPaths(), {1, 2, 3, 4}, ResultTable{}, SessionContent::ParametersOnly);
-    const std::string header = text.substr(0, text.find("\r\n"));
-    // The nine fields a reader of the older layout takes, then the version.
-    EXPECT_EQ(header, "2,0,1,0,1,2,3,4,0,2");
+        sessionFileText(twoPaths(), totals, ResultTable{}, SessionContent::ParametersOnly);
+    // The nine fields a reader of the older layout takes, the version, then the status.
+    EXPECT_EQ(text.substr(0, text.find("\r\n")), "2,0,1,0,1,2,3,4,0,2,1");
+    EXPECT_EQ(readSessionBytes(text).statusText(), "Search Terminated.");
+    // Without the field, or with another text in it, a session reads as completed.
+    for (const std::string header : {"2,0,1,0,1,2,3,4,0,2\r\n", "2,0,1,0,1,2,3,4,0,2,x\r\n"}) {
+        EXPECT_EQ(readSessionBytes(header).statusText(), "Search Completed.") << header;
+    }
 }
 
 TEST(SessionLoad, GroupsAreRenumberedInFileOrderAndExtIsRecomputed) {
@@ -254,8 +262,6 @@ TEST(SessionLoad, DamagedFilesStopAtTheDamagedLineKeepingWhatWasRead) {
     const std::string header = "1,1,0,999999999999,1,1,0,0,0\r\n";
     const std::string row = "n?1?d?v?1?/p/?s?t?g";
     const Case cases[] = {
-        {"", 0, 0},
-        {"1,1,0,5,1,1\r\n/a,Yes,m,,,15\r\n", 0, 0},                      // six header fields
         {header + "/a,Yes,m,,,15\r\n/b,Yes\r\n/c,Yes,m,,,15\r\n", 1, 0}, // short path line
         {header + "/a,Yes,m,,,15\r\n\r\n", 1, 0},                        // empty line
         {header + ";" + row + "\r\nn?1?d\r\n" + row + "\r\n", 0, 1},     // short result line
@@ -264,6 +270,7 @@ TEST(SessionLoad, DamagedFilesStopAtTheDamagedLineKeepingWhatWasRead) {
     for (const Case& c : cases) {
         const LoadedSession s = readSessionBytes(c.text);
         EXPECT_TRUE(s.opened);
+        EXPECT_TRUE(s.isSession);
         EXPECT_FALSE(s.complete) << c.text.substr(0, 80);
         EXPECT_FALSE(s.damage.empty());
         EXPECT_EQ(s.parameters.paths.size(), c.paths) << c.text.substr(0, 80);
@@ -275,6 +282,28 @@ TEST(SessionLoad, DamagedFilesStopAtTheDamagedLineKeepingWhatWasRead) {
     EXPECT_TRUE(noResult.complete);
     EXPECT_EQ(noResult.storedRowCount, 999999999999);
     EXPECT_EQ(noResult.table.rowCount(), 0);
+}
+
+// Regression: whatever was loaded counted as a session, so an empty file or a program was
+// reported as a damaged session instead of as no session at all.
+TEST(SessionLoad, OnlyAFileOpeningWithAHeaderIsASession) {
+    const std::string notSessions[] = {
+        "",
+        "1,1,0,5,1,1\r\n/a,Yes,m,,,15\r\n", // six header fields
+        "5,1,0,0,0,0,0\r\n",
+        "1,2,0,0,0,0,0\r\n",
+        std::string("\177ELF\2\1,,,,,,\0\n", 14),
+        std::string(2 * 1024 * 1024, ','),
+    };
+    for (const std::string& text : notSessions) {
+        const LoadedSession s = readSessionBytes(text);
+        EXPECT_FALSE(s.isSession) << text.substr(0, 20);
+        EXPECT_FALSE(s.complete);
+        EXPECT_EQ(s.table.rowCount(), 0);
+        EXPECT_TRUE(s.damage.starts_with(text.empty() ? "the file is empty" : "line 1: "))
+            << s.damage;
+    }
+    EXPECT_EQ(sessionHeaderProblem("4, 1 ,0,,,,"), "");
 }
 
 TEST(SessionLoad, BinaryGarbageNeverCrashes) {
@@ -324,7 +353,7 @@ TEST(SessionParameters, DefaultParametersWriteTheParameterSectionAlone) {
     const std::string path = tree.path("default.pwf");
     ASSERT_TRUE(SaveDefaultParameters(path, twoPaths(), {7, 8, 9, 10}, 42).ok);
     const std::string text = tree.read("default.pwf");
-    EXPECT_EQ(text, "2,0,1,42,7,8,9,10,0,2\r\n/data/photos,Yes,All files(*.*),10,,15\r\n"
+    EXPECT_EQ(text, "2,0,1,42,7,8,9,10,0,2,0\r\n/data/photos,Yes,All files(*.*),10,,15\r\n"
                     "/data/photos/cache,No,,,,16\r\n");
 }
 
