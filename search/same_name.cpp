@@ -6,7 +6,6 @@
 #include "search/searches.h"
 
 #include <cstdio>
-#include <unordered_map>
 #include <unordered_set>
 
 namespace pw {
@@ -28,39 +27,30 @@ std::string nameKey(const Candidate& c) {
     return lowerText(trimBlanks(c.fileName()));
 }
 
-bool samePath(const CandidateSet& set, const Candidate& a, const Candidate& b) {
-    return a.fileName() == b.fileName() && set.folder(a) == set.folder(b);
-}
+struct FileUnderName {
+    std::uint64_t device;
+    std::uint64_t inode;
+    std::string_view name;
+    bool operator==(const FileUnderName&) const = default;
+};
 
-// Drops the listings of a file at a path listed before: overlapping search paths reach the
-// same folder twice. A hard link under another path stays, since for this search it is a
-// file of that name in another place, just as a copy would be. Returns the number dropped.
-std::int32_t dropRepeatedPaths(CandidateSet& set) {
-    auto& items = set.items();
-    // Most inodes are listed once; only the rest need their earlier paths looked at.
-    std::unordered_map<DeviceInode, std::size_t, DeviceInodeHash> first;
-    std::unordered_multimap<DeviceInode, std::size_t, DeviceInodeHash> later;
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        const Candidate& c = items[i];
-        const DeviceInode key{c.device, c.inode};
-        const auto [it, isFirst] = first.try_emplace(key, kept);
-        if (!isFirst) {
-            bool repeated = samePath(set, items[it->second], c);
-            const auto [from, to] = later.equal_range(key);
-            for (auto k = from; k != to && !repeated; ++k) {
-                repeated = samePath(set, items[k->second], c);
-            }
-            if (repeated) {
-                continue;
-            }
-            later.emplace(key, kept);
-        }
-        items[kept++] = c;
+struct FileUnderNameHash {
+    std::size_t operator()(const FileUnderName& key) const {
+        return DeviceInodeHash()({key.device, key.inode}) ^ std::hash<std::string_view>()(key.name);
     }
-    const std::size_t dropped = items.size() - kept;
-    items.resize(kept);
-    return static_cast<std::int32_t>(dropped);
+};
+
+// Drops a file listed again under a name it was listed with before: the same file reached
+// through overlapping search paths, or hard links of one name. A hard link under another
+// name stays, since that name may pair with a file of its own elsewhere. Returns the number
+// dropped.
+std::int32_t dropRepeatedNames(std::vector<Candidate>& items) {
+    std::unordered_set<FileUnderName, FileUnderNameHash> seen;
+    const std::size_t before = items.size();
+    std::erase_if(items, [&seen](const Candidate& c) {
+        return !seen.insert({c.device, c.inode, c.fileName()}).second;
+    });
+    return static_cast<std::int32_t>(before - items.size());
 }
 
 } // namespace
@@ -106,7 +96,7 @@ ResultRow makeResultRow(const CandidateSet& set, const Candidate& c, int groupTo
 void FindSameNames(SearchContext& context) {
     auto& items = context.candidates.items();
     const auto total = static_cast<std::int64_t>(items.size());
-    context.result.filesFound -= dropRepeatedPaths(context.candidates);
+    context.result.filesFound -= dropRepeatedNames(items);
     ProgressThrottle throttle;
     std::int64_t processed = 0;
     std::size_t i = 0;

@@ -24,8 +24,8 @@ struct SearchContext {
 void FindDuplicatesBySize(SearchContext& context);
 
 // Groups of equal names (trimmed, without regard to case), whatever the size or content.
-// Only a second listing of one path (device, inode and path all seen before) is dropped:
-// hard links under other paths are files of their name in other places, so they group.
+// A second listing of one file is dropped only under a name it was listed with before: a
+// hard link under another name may still pair with a file of its own name.
 void FindSameNames(SearchContext& context);
 
 // Every empty file, in candidate order; no groups.

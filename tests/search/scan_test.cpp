@@ -376,14 +376,18 @@ TEST(SameName, GroupsNamesWithoutRegardToCaseWhateverTheContent) {
 
 // Regression: the same-name search dropped every second listing of an inode, so two
 // hard-linked paths with one name, a real same-name pair, never showed.
-TEST(SameName, HardLinksGroupAndOnlyARepeatedPathIsDropped) {
+TEST(SameName, AHardLinkListedFirstUnderAnotherNameKeepsItsSameNamePair) {
+    // A file whose inode was listed before under another name was dropped as a second
+    // listing, so a real same-name pair disappeared.
     TempTree tree;
-    tree.addFile("a/x.txt", "linked");
-    tree.addHardLink("a/x.txt", "b/x.txt");
-    // The root's row and a/'s row both list a/x.txt: one path, listed twice.
+    tree.addFile("a/report.doc", "one");
+    tree.addFile("b/report.doc", "two");
+    tree.addHardLink("b/report.doc", "a/copy.doc");   // listed before b/report.doc
+    tree.addHardLink("b/report.doc", "c/report.doc"); // the same file under the same name
+    // The root's row and a/'s row both list a/report.doc: one file, listed twice.
     const ScanResult result = scan(request({tree.root(), tree.path("a")}, SearchMethod::SameName));
-    EXPECT_EQ(groups(result, tree), (Groups{{"a/x.txt", "b/x.txt"}}));
-    EXPECT_EQ(result.filesFound, 2);
+    EXPECT_EQ(groups(result, tree), (Groups{{"a/report.doc", "b/report.doc"}}));
+    EXPECT_EQ(result.filesFound, 3);
     EXPECT_EQ(result.duplicateCount, 1);
 }
 
