@@ -80,11 +80,10 @@ void printTotals(const std::string& status, const std::string& duplicates, const
                  files.c_str(), folders.c_str(), timer.Elapsed().c_str());
 }
 
-bool reportWrite(const std::string& what, const std::string& path,
-                 const pw::FileWriteResult& result) {
+// The message names the file; "export" or "session" says which output it was.
+bool reportWrite(const char* what, const pw::FileWriteResult& result) {
     if (!result.ok) {
-        std::fprintf(stderr, "pairwell-cli: cannot write %s %s: %s\n", what.c_str(), path.c_str(),
-                     result.message.c_str());
+        std::fprintf(stderr, "pairwell-cli: %s: %s\n", what, result.message().c_str());
     }
     return result.ok;
 }
@@ -119,7 +118,7 @@ bool present(const pw::cli::CliOptions& options, const pw::cli::JsonSummary& sum
         exportsHtml(options.exportFile)
             ? pw::ExportHtml(options.exportFile, table, selection, page)
             : pw::ExportDelimited(options.exportFile, table, selection, options.delimiter);
-    return reportWrite("export", options.exportFile, result);
+    return reportWrite("export", result);
 }
 
 bool showProgress(const pw::cli::CliOptions& options) {
@@ -155,11 +154,10 @@ int runScan(pw::cli::CliOptions options) {
                          [](const std::string& path) { return pw::FileExists(path); });
     bool failed = observer.hadRuntimeError();
     if (!options.sessionFile.empty()) {
-        failed |=
-            !reportWrite("session", options.sessionFile,
-                         pw::WriteSessionFile(options.sessionFile, {request.options, request.paths},
-                                              pw::SessionTotals::fromScan(result), table,
-                                              pw::SessionContent::ParametersAndResult));
+        failed |= !reportWrite(
+            "session", pw::WriteSessionFile(options.sessionFile, {request.options, request.paths},
+                                            pw::SessionTotals::fromScan(result), table,
+                                            pw::SessionContent::ParametersAndResult));
     }
     const JsonSummary summary{.status = result.statusText(),
                               .method = std::string(methodName(options.search.method)),
