@@ -4,6 +4,7 @@
 #include "cli/cli_observer.h"
 #include "cli/json_writer.h"
 #include "cli/options.h"
+#include "cli/path_quoting.h"
 #include "cli/text_writer.h"
 #include "common/buz_timer.h"
 #include "results/marking.h"
@@ -57,9 +58,11 @@ std::vector<std::string> existingFolders(const std::vector<std::string>& folders
         std::error_code ec;
         const auto status = fs::status(folder, ec);
         if (!fs::exists(status)) {
-            std::fprintf(stderr, "pairwell-cli: warning: %s: no such folder\n", folder.c_str());
+            std::fprintf(stderr, "pairwell-cli: warning: %s: no such folder\n",
+                         pw::cli::shownPath(folder).c_str());
         } else if (!fs::is_directory(status)) {
-            std::fprintf(stderr, "pairwell-cli: warning: %s: not a folder\n", folder.c_str());
+            std::fprintf(stderr, "pairwell-cli: warning: %s: not a folder\n",
+                         pw::cli::shownPath(folder).c_str());
         } else {
             existing.push_back(folder);
         }
@@ -70,7 +73,7 @@ std::vector<std::string> existingFolders(const std::vector<std::string>& folders
 void printIssues(const std::vector<pw::FileIssue>& issues) {
     for (const auto& issue : issues) {
         std::fprintf(stderr, "pairwell-cli: warning: cannot %s %s: %s\n", issue.operation.c_str(),
-                     issue.path.c_str(), issue.message.c_str());
+                     pw::cli::shownPath(issue.path).c_str(), issue.message.c_str());
     }
 }
 
@@ -83,7 +86,8 @@ void printTotals(const std::string& status, const std::string& duplicates, const
 // The message names the file; "export" or "session" says which output it was.
 bool reportWrite(const char* what, const pw::FileWriteResult& result) {
     if (!result.ok) {
-        std::fprintf(stderr, "pairwell-cli: %s: %s\n", what, result.message().c_str());
+        std::fprintf(stderr, "pairwell-cli: %s: %s\n", what,
+                     result.message(pw::cli::shownPath).c_str());
     }
     return result.ok;
 }
@@ -101,14 +105,21 @@ bool present(const pw::cli::CliOptions& options, const pw::cli::JsonSummary& sum
                                  "nothing is marked\n");
         }
     }
+    const PathEnd end = options.nulEnded ? PathEnd::Nul : PathEnd::Newline;
+    bool quoted = false;
     if (options.json) {
         writeJson(std::cout, summary, table, options.markDuplicates);
     } else if (options.markDuplicates) {
-        writeMarkedText(std::cout, table);
+        quoted = writeMarkedText(std::cout, table, end);
     } else {
-        writeText(std::cout, table);
+        quoted = writeText(std::cout, table, end);
     }
     std::cout.flush();
+    if (quoted) {
+        std::fputs("pairwell-cli: note: paths holding control characters are shown in $'...' "
+                   "quoting; use --null for exact paths\n",
+                   stderr);
+    }
     if (options.exportFile.empty()) {
         return true;
     }
@@ -187,14 +198,14 @@ int runLoad(const pw::cli::CliOptions& options) {
     pw::LoadedSession session = pw::OpenPairwellFile(options.loadFile, open);
     observer.finish();
     if (!session.opened) {
-        std::fprintf(stderr, "pairwell-cli: cannot open %s: %s\n", options.loadFile.c_str(),
-                     session.damage.c_str());
+        std::fprintf(stderr, "pairwell-cli: cannot open %s: %s\n",
+                     shownPath(options.loadFile).c_str(), session.damage.c_str());
         return kExitError;
     }
     if (!session.complete) {
         std::fprintf(stderr,
                      "pairwell-cli: warning: %s is damaged at %s; what came before is kept\n",
-                     options.loadFile.c_str(), session.damage.c_str());
+                     shownPath(options.loadFile).c_str(), session.damage.c_str());
     }
     const pw::SearchOptions& search = session.parameters.options;
     const JsonSummary summary{.status = session.statusText(),
