@@ -165,17 +165,5 @@ TEST(CliMarkDuplicates, ListsEveryFileButTheNewestOfEachGroup) {
     EXPECT_EQ(marked, (std::set<std::string>{tree.path("d/z2"), tree.path("a/x.bin")}));
 }
 
-TEST(CliSession, UsageErrors) {
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"load"},
-                                                 {"load", "a.pwf", "b.pwf"},
-                                                 {"load", "--session", "x.pwf", "a.pwf"},
-                                                 {"scan", "--rescan", "/tmp"},
-                                                 {"scan", "--export-marked", "/tmp"},
-                                                 {"scan", "--export=", "/tmp"}}) {
-        const auto run = runCli(args);
-        EXPECT_EQ(run.status, 2) << args.back();
-    }
-}
-
 } // namespace
 } // namespace pw::test

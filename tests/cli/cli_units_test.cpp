@@ -55,50 +55,6 @@ ResultTable listResult(const ScanResult& result, const FileExistsFn& fileExists)
     return table;
 }
 
-std::vector<std::pair<std::string, int>> numbered(const ResultTable& table) {
-    std::vector<std::pair<std::string, int>> out;
-    for (const auto& row : table.rows()) {
-        out.emplace_back(row.cell(kColFileName), static_cast<int>(row.group()));
-    }
-    return out;
-}
-
-using Numbered = std::vector<std::pair<std::string, int>>;
-
-TEST(ListResult, NumbersGroupsByToggleChanges) {
-    const auto result = groupedResult({{"a1", 1}, {"a2", 1}, {"b1", 2}, {"b2", 2}, {"c1", 1}});
-    EXPECT_EQ(numbered(listResult(result, allBut({}))),
-              (Numbered{{"a1", 1}, {"a2", 1}, {"b1", 2}, {"b2", 2}, {"c1", 3}}));
-}
-
-TEST(ListResult, VanishedFilesTakeNoRowAndEmptiedGroupsTakeNoNumber) {
-    // Groups 1 and 3 carry the same toggle; the vanished group between them must still
-    // separate them, and must not use up a number itself.
-    const auto result =
-        groupedResult({{"a1", 1}, {"a2", 1}, {"b1", 2}, {"b2", 2}, {"c1", 1}, {"c2", 1}});
-    EXPECT_EQ(numbered(listResult(result, allBut({"/d/b1", "/d/b2"}))),
-              (Numbered{{"a1", 1}, {"a2", 1}, {"c1", 2}, {"c2", 2}}));
-}
-
-TEST(ListResult, GroupWhoseFirstFileVanishedKeepsItsNumber) {
-    const auto result = groupedResult({{"a1", 1}, {"a2", 1}, {"b1", 2}, {"b2", 2}, {"b3", 2}});
-    EXPECT_EQ(numbered(listResult(result, allBut({"/d/b1"}))),
-              (Numbered{{"a1", 1}, {"a2", 1}, {"b2", 2}, {"b3", 2}}));
-    // A group left with one file is still a group of one row.
-    EXPECT_EQ(numbered(listResult(result, allBut({"/d/a1", "/d/b1", "/d/b2"}))),
-              (Numbered{{"a2", 1}, {"b3", 2}}));
-}
-
-TEST(ListResult, ZeroSizeRowsHaveNoGroupAndVanishedOnesAreLeftOut) {
-    ScanResult result;
-    result.grouped = false;
-    for (const char* name : {"e1", "e2", "e3"}) {
-        result.rows.push_back(makeRow("/z/", name, 0, 0));
-    }
-    EXPECT_EQ(numbered(listResult(result, allBut({"/z/e2"}))), (Numbered{{"e1", 0}, {"e3", 0}}));
-    EXPECT_EQ(listResult(ScanResult{}, allBut({})).rowCount(), 0);
-}
-
 std::string written(const ResultTable& table, PathEnd end, bool marked = false) {
     std::ostringstream out;
     marked ? writeMarkedText(out, table, end) : writeText(out, table, end);
@@ -159,24 +115,21 @@ TEST(PathQuoting, APathThatCouldBeMisreadIsShellQuoted) {
     std::fclose(err);
 }
 
-TEST(JsonString, EscapesWhatJsonRequiresAndKeepsValidUtf8) {
-    std::string out;
-    appendJsonString(out, "a\"b\\c\nd\te\x01 Übersicht 写真");
-    EXPECT_EQ(out, "\"a\\\"b\\\\c\\nd\\te\\u0001 Übersicht 写真\"");
-}
-
-TEST(JsonString, WritesEveryByteOfAnInvalidUtf8TextAsAnEscape) {
-    std::string out;
-    appendJsonString(out, "x\xFF\"");
-    EXPECT_EQ(out, "\"\\u0078\\u00ff\\u0022\"");
+// Valid UTF-8 keeps its characters; a text that is not has every byte escaped, so the
+// output is always valid JSON.
+TEST(JsonString, EscapesWhatJsonRequiresAndEveryByteOfInvalidUtf8) {
+    const auto json = [](std::string_view text) {
+        std::string out;
+        appendJsonString(out, text);
+        return out;
+    };
+    EXPECT_EQ(json("a\"b\\c\nd\te\x01 Übersicht 写真"),
+              "\"a\\\"b\\\\c\\nd\\te\\u0001 Übersicht 写真\"");
+    EXPECT_EQ(json("x\xFF\""), "\"\\u0078\\u00ff\\u0022\"");
     // A truncated multi-byte sequence and a lone continuation byte are invalid too.
-    out.clear();
-    appendJsonString(out, "\xC3");
-    EXPECT_EQ(out, "\"\\u00c3\"");
-    out.clear();
-    appendJsonString(out, "\x80z");
-    EXPECT_EQ(out, "\"\\u0080\\u007a\"");
-    EXPECT_NO_THROW(test::parseJson(out));
+    EXPECT_EQ(json("\xC3"), "\"\\u00c3\"");
+    EXPECT_EQ(json("\x80z"), "\"\\u0080\\u007a\"");
+    EXPECT_NO_THROW(test::parseJson(json("\x80z")));
 }
 
 TEST(JsonWriter, WritesSummaryAndRowsWithGroupNumbers) {
@@ -282,6 +235,12 @@ TEST(ParseArguments, RejectsBadUsage) {
         {"scan", "--method", "crc", "--fuzzy", "/data"},
         {"scan", "--json=yes", "/data"},
         {"scan", "-0", "--json", "/data"},
+        {"load"},
+        {"load", "a.pwf", "b.pwf"},
+        {"load", "--session", "x.pwf", "a.pwf"},
+        {"scan", "--rescan", "/data"},
+        {"scan", "--export-marked", "/data"},
+        {"scan", "--export=", "/data"},
         {"scan", ""},
     };
     for (const auto& args : bad) {
