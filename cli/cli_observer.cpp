@@ -1,5 +1,7 @@
 #include "cli/cli_observer.h"
 
+#include "cli/path_quoting.h"
+
 #include <string>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -46,6 +48,21 @@ std::string fitWidth(std::string text, std::size_t width) {
     return text;
 }
 
+// A stage's status text is its label, a blank and a detail: while listing, the folder.
+// The detail is shown as a path, so that a folder's name never puts raw control bytes on
+// the terminal; a text without a path comes out unchanged.
+std::string shownStatus(const ScanProgress& progress) {
+    const std::string_view label = stageLabel(progress.stage);
+    const std::string& text = progress.statusText;
+    if (text.empty()) {
+        return std::string(label);
+    }
+    if (text.size() > label.size() && text.starts_with(label) && text[label.size()] == ' ') {
+        return text.substr(0, label.size() + 1) + shownPath(text.substr(label.size() + 1));
+    }
+    return shownPath(text);
+}
+
 } // namespace
 
 CliObserver::CliObserver(std::FILE* err, bool progress, bool terminal,
@@ -56,8 +73,7 @@ void CliObserver::progress(const ScanProgress& progress) {
     if (!m_progress) {
         return;
     }
-    std::string text =
-        progress.statusText.empty() ? std::string(stageLabel(progress.stage)) : progress.statusText;
+    std::string text = shownStatus(progress);
     std::lock_guard lock(m_mutex);
     if (m_terminal) {
         // Back to the line's start, the text, then erase what a longer line left behind.

@@ -35,6 +35,28 @@ void appendTextField(std::string& text, std::string_view separator, std::string_
     appendJsonString(text, value);
 }
 
+// Standard base64 (RFC 4648 section 4) with padding.
+std::string base64(std::string_view bytes) {
+    constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    out.reserve((bytes.size() + 2) / 3 * 4);
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        std::uint32_t group = static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i]))
+                              << 16;
+        if (i + 1 < bytes.size()) {
+            group |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8;
+        }
+        if (i + 2 < bytes.size()) {
+            group |= static_cast<unsigned char>(bytes[i + 2]);
+        }
+        out += kDigits[(group >> 18) & 0x3F];
+        out += kDigits[(group >> 12) & 0x3F];
+        out += i + 1 < bytes.size() ? kDigits[(group >> 6) & 0x3F] : '=';
+        out += i + 2 < bytes.size() ? kDigits[group & 0x3F] : '=';
+    }
+    return out;
+}
+
 } // namespace
 
 void appendJsonString(std::string& out, std::string_view text) {
@@ -94,6 +116,11 @@ void writeJson(std::ostream& out, const JsonSummary& summary, const ResultTable&
         text += "    {";
         appendTextField(text, "", "name", row.cell(kColFileName));
         appendTextField(text, kInRow, "folder", row.cell(kColPath));
+        // The escapes of an invalid name read back as other characters, which another
+        // file may really have: the exact bytes let a consumer act on the right file.
+        if (!isValidUtf8(row.cell(kColPath)) || !isValidUtf8(row.cell(kColFileName))) {
+            appendTextField(text, kInRow, "path_bytes", base64(row.fullPath()));
+        }
         appendField(text, kInRow, "size", std::to_string(row.size()));
         appendTextField(text, kInRow, "date", row.cell(kColModified));
         appendTextField(text, kInRow, "version", row.cell(kColVersion));

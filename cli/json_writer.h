@@ -30,7 +30,8 @@ void appendJsonString(std::string& out, std::string_view text);
 // Writes {"status", "method", "fuzzy", "files", "folders", "duplicate_count",
 // "duplicate_size", "rows": [{"name", "folder", "size", "date", "version", "group"}]},
 // with "group" null for rows without a group, and with withMarks a "marked" flag in
-// every row.
+// every row. A row whose path (folder and name) is not valid UTF-8 also has "path_bytes":
+// the path's exact bytes in base64 with padding.
 void writeJson(std::ostream& out, const JsonSummary& summary, const ResultTable& table,
                bool withMarks = false);
 

@@ -4,6 +4,7 @@
 #include "cli/cli_observer.h"
 #include "cli/json_writer.h"
 #include "cli/options.h"
+#include "cli/path_quoting.h"
 #include "cli/text_writer.h"
 #include "common/buz_timer.h"
 #include "results/marking.h"
@@ -50,7 +51,8 @@ void installInterruptHandler() {
 }
 
 void warnFolder(const std::string& folder, const char* why) {
-    std::fprintf(stderr, "pairwell-cli: warning: %s: %s\n", folder.c_str(), why);
+    std::fprintf(stderr, "pairwell-cli: warning: %s: %s\n", pw::cli::shownPath(folder).c_str(),
+                 why);
 }
 
 // Keeps the folders that can be searched and warns about each other one; answers whether
@@ -86,7 +88,7 @@ bool keepSearchableFolders(std::vector<std::string>& folders, bool protect) {
 void printIssues(const std::vector<pw::FileIssue>& issues) {
     for (const auto& issue : issues) {
         std::fprintf(stderr, "pairwell-cli: warning: cannot %s %s: %s\n", issue.operation.c_str(),
-                     issue.path.c_str(), issue.message.c_str());
+                     pw::cli::shownPath(issue.path).c_str(), issue.message.c_str());
     }
 }
 
@@ -96,11 +98,11 @@ void printTotals(const std::string& status, const std::string& duplicates, const
                  files.c_str(), folders.c_str(), timer.Elapsed().c_str());
 }
 
-bool reportWrite(const std::string& what, const std::string& path,
-                 const pw::FileWriteResult& result) {
+// The message names the file; "export" or "session" says which output it was.
+bool reportWrite(const char* what, const pw::FileWriteResult& result) {
     if (!result.ok) {
-        std::fprintf(stderr, "pairwell-cli: cannot write %s %s: %s\n", what.c_str(), path.c_str(),
-                     result.message.c_str());
+        std::fprintf(stderr, "pairwell-cli: %s: %s\n", what,
+                     result.message(pw::cli::shownPath).c_str());
     }
     return result.ok;
 }
@@ -118,14 +120,21 @@ bool present(const pw::cli::CliOptions& options, const pw::cli::JsonSummary& sum
                                  "nothing is marked\n");
         }
     }
+    const PathEnd end = options.nulEnded ? PathEnd::Nul : PathEnd::Newline;
+    bool quoted = false;
     if (options.json) {
         writeJson(std::cout, summary, table, options.markDuplicates);
     } else if (options.markDuplicates) {
-        writeMarkedText(std::cout, table);
+        quoted = writeMarkedText(std::cout, table, end);
     } else {
-        writeText(std::cout, table);
+        quoted = writeText(std::cout, table, end);
     }
     std::cout.flush();
+    if (quoted) {
+        std::fputs("pairwell-cli: note: paths holding control characters are shown in $'...' "
+                   "quoting; use --null for exact paths\n",
+                   stderr);
+    }
     if (options.exportFile.empty()) {
         return true;
     }
@@ -135,7 +144,7 @@ bool present(const pw::cli::CliOptions& options, const pw::cli::JsonSummary& sum
         exportsHtml(options.exportFile)
             ? pw::ExportHtml(options.exportFile, table, selection, page)
             : pw::ExportDelimited(options.exportFile, table, selection, options.delimiter);
-    return reportWrite("export", options.exportFile, result);
+    return reportWrite("export", result);
 }
 
 bool showProgress(const pw::cli::CliOptions& options) {
@@ -172,11 +181,10 @@ int runScan(pw::cli::CliOptions options) {
     // Anything left unread makes the run a failure, though what was found is listed.
     failed |= observer.hadRuntimeError() || observer.declinedManyFiles() || !result.issues.empty();
     if (!options.sessionFile.empty()) {
-        failed |=
-            !reportWrite("session", options.sessionFile,
-                         pw::WriteSessionFile(options.sessionFile, {request.options, request.paths},
-                                              pw::SessionTotals::fromScan(result), table,
-                                              pw::SessionContent::ParametersAndResult));
+        failed |= !reportWrite(
+            "session", pw::WriteSessionFile(options.sessionFile, {request.options, request.paths},
+                                            pw::SessionTotals::fromScan(result), table,
+                                            pw::SessionContent::ParametersAndResult));
     }
     const JsonSummary summary{.status = result.statusText(),
                               .method = std::string(methodName(options.search.method)),
@@ -206,19 +214,19 @@ int runLoad(const pw::cli::CliOptions& options) {
     pw::LoadedSession session = pw::OpenPairwellFile(options.loadFile, open);
     observer.finish();
     if (!session.opened) {
-        std::fprintf(stderr, "pairwell-cli: cannot open %s: %s\n", options.loadFile.c_str(),
-                     session.damage.c_str());
+        std::fprintf(stderr, "pairwell-cli: cannot open %s: %s\n",
+                     shownPath(options.loadFile).c_str(), session.damage.c_str());
         return kExitError;
     }
     if (!session.isSession) {
         std::fprintf(stderr, "pairwell-cli: %s is not a session file (%s)\n",
-                     options.loadFile.c_str(), session.damage.c_str());
+                     shownPath(options.loadFile).c_str(), session.damage.c_str());
         return kExitError;
     }
     if (!session.complete) {
         std::fprintf(stderr,
                      "pairwell-cli: warning: %s is damaged at %s; what came before is kept\n",
-                     options.loadFile.c_str(), session.damage.c_str());
+                     shownPath(options.loadFile).c_str(), session.damage.c_str());
     }
     const pw::SearchOptions& search = session.parameters.options;
     const JsonSummary summary{.status = session.statusText(),

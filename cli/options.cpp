@@ -48,6 +48,10 @@ Options:
                                output then lists the marked files only, one a line
                                (the files to delete to keep the newest of each group)
   --export-marked              export the marked rows only
+  -0, --null                   end every path with a NUL byte instead of a line end
+                               and write it as its bytes, never quoted; an empty
+                               entry (one more NUL) separates two groups. For
+                               xargs -0 and the like; not with --json
   --json                       print one JSON object instead of the list of paths
                                (with --mark-duplicates every row has "marked")
   --progress, --no-progress    show or hide the progress line on stderr
@@ -55,9 +59,20 @@ Options:
   -h, --help                   show this text
 
 Output: the full path of every file of a group, one per line, groups separated by an
-empty line (with --method zero: one path per line). The status, the totals and the
-elapsed time go to stderr. With --json, a file or folder name that is not valid UTF-8
-is written byte by byte as \u00XX escapes.
+empty line (with --method zero: one path per line). A path holding a control character
+(a line end, an escape ...) or bytes that are not valid UTF-8, or beginning with $',
+is printed in the shell's $'...' quoting (\n, \t, \e, \\, \' and \xHH for other
+bytes), so that every line is one path; a note on stderr says so. Paths in messages on
+stderr are quoted alike. The status, the totals and the elapsed time go to stderr.
+With --json, a file or folder name that is not valid UTF-8 is written byte by byte as
+\u00XX escapes, and its row has "path_bytes": the exact bytes of folder and name in
+base64.
+
+--session and --export replace a regular file in one step (a symbolic link stays and
+its file is replaced) and write into a terminal or pipe as it stands; /dev/stdout,
+/dev/fd/N and >(...) write through the descriptor the shell opened (after what a file
+opened with >> holds). They refuse a folder, a block device, a socket, a symbolic link
+to nothing, a pipe that nobody reads, and a file of the result list.
 
 Exit status: 0 done; 1 something could not be searched, read or written: a FOLDER
 is missing, not a folder or protected, a file or folder could not be read, the scan
@@ -157,6 +172,8 @@ bool applyFlag(CliOptions& options, std::string_view option) {
         options.search.protectSystem = false;
     } else if (option == "--json") {
         options.json = true;
+    } else if (option == "--null" || option == "-0") {
+        options.nulEnded = true;
     } else if (option == "--progress") {
         options.progress = ProgressMode::On;
     } else if (option == "--no-progress") {
@@ -298,6 +315,9 @@ ParseResult parseArguments(const std::vector<std::string_view>& args) {
     }
     if (result.error.empty() && options.exportMarked && options.exportFile.empty()) {
         result.error = "--export-marked needs --export FILE";
+    }
+    if (result.error.empty() && options.nulEnded && options.json) {
+        result.error = "--null works with the text output only (not with --json)";
     }
     return result;
 }

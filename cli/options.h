@@ -26,6 +26,7 @@ struct CliOptions {
     std::string minKb; // as typed; empty when not given
     std::string maxKb;
     bool json = false;
+    bool nulEnded = false; // -0: paths ended by NUL bytes, written as their bytes
     ProgressMode progress = ProgressMode::Auto;
     std::optional<std::int64_t> maxFiles; // answers the too-many-files question
     std::string sessionFile;              // scan: also save the scan as this session

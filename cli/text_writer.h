@@ -7,13 +7,19 @@
 
 namespace pw::cli {
 
-// Writes the full path of every row in order, one per line, with one empty line between
-// two groups. Rows without a group (zero-size listing) follow each other directly.
-// Paths are written as the file system's bytes, unchanged.
-void writeText(std::ostream& out, const ResultTable& table);
+// How each path of the text output ends. Newline: a path that could be misread
+// (needsQuoting) is written in $'...' quoting, so that every line is exactly one path.
+// Nul (-0): every path is written as its bytes and ended by a NUL byte; an empty entry
+// (one more NUL) stands where Newline writes an empty line.
+enum class PathEnd { Newline, Nul };
 
-// Writes the full path of every marked row in order, one per line, nothing between them:
-// a list to hand to a command that removes files.
-void writeMarkedText(std::ostream& out, const ResultTable& table);
+// Writes the full path of every row in order, one per entry, with one empty entry between
+// two groups. Rows without a group (zero-size listing) follow each other directly.
+// Returns whether a path was quoted.
+bool writeText(std::ostream& out, const ResultTable& table, PathEnd end = PathEnd::Newline);
+
+// Writes the full path of every marked row in order, one per entry, nothing between them:
+// a list to hand to a command that removes files. Returns whether a path was quoted.
+bool writeMarkedText(std::ostream& out, const ResultTable& table, PathEnd end = PathEnd::Newline);
 
 } // namespace pw::cli

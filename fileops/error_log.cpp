@@ -1,6 +1,7 @@
 #include "fileops/error_log.h"
 
 #include "common/file_replace.h"
+#include "results/listed_target.h"
 
 #include <array>
 #include <cstdio>
@@ -77,12 +78,14 @@ std::string errorLogText(const std::vector<ErrorRow>& rows, const std::tm& now) 
 }
 
 std::string writeErrorLog(const std::string& path, const std::vector<ErrorRow>& rows,
-                          const std::tm& now) {
+                          const std::tm& now, const ResultTable& listed) {
     if (path.empty() || path.back() == '/') {
         return "No file name was given.";
     }
-    const FileWriteResult written = replaceFileContent(path, errorLogText(rows, now));
-    return written.ok ? std::string() : written.message;
+    if (const FileWriteResult refused = refuseListedTarget(path, listed); !refused.ok) {
+        return refused.message();
+    }
+    return replaceFileContent(path, errorLogText(rows, now)).message();
 }
 
 std::tm localNow() {

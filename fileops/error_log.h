@@ -2,6 +2,8 @@
 // The error rows of the delete, copy and move runs, and the error-log file a user saves
 // from the deletion dialog.
 
+#include "results/result_table.h"
+
 #include <ctime>
 #include <string>
 #include <string_view>
@@ -44,9 +46,11 @@ std::string errorLogText(const std::vector<ErrorRow>& rows, const std::tm& now);
 
 // Writes errorLogText to `path` through a temporary file in the same folder that is
 // synced and renamed into place, so an existing log is either replaced whole or left as
-// it was. Returns an empty text on success, otherwise what went wrong, for the user.
+// it was (a pipe or terminal is written into). A file of `listed`, the result list the
+// run worked on, is never written over. Returns an empty text on success, otherwise what
+// went wrong, for the user.
 std::string writeErrorLog(const std::string& path, const std::vector<ErrorRow>& rows,
-                          const std::tm& now);
+                          const std::tm& now, const ResultTable& listed);
 
 // The local time now, for the two functions above.
 std::tm localNow();

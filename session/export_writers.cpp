@@ -1,5 +1,7 @@
 #include "session/export_writers.h"
 
+#include "results/listed_target.h"
+
 #include <charconv>
 #include <ctime>
 #include <optional>
@@ -37,6 +39,15 @@ std::string_view panelFrom(std::string_view panel, std::size_t firstCharacter) {
 void addLine(AppendString& out, std::string_view line) {
     out.AddToString(line);
     out.AddToString(kLineEnd);
+}
+
+// A target that cannot be written, or that is a file of the list, fails before any row
+// is read.
+FileWriteResult checkExportTarget(const std::string& path, const ResultTable& table) {
+    if (FileWriteResult probe = probeTarget(path); !probe.ok) {
+        return probe;
+    }
+    return refuseListedTarget(path, table);
 }
 
 void reportRow(const SessionProgressFn& progress, int position, int count) {
@@ -249,8 +260,8 @@ std::string htmlExportText(const ResultTable& table, const ExportSelection& sele
 FileWriteResult ExportDelimited(const std::string& path, const ResultTable& table,
                                 const ExportSelection& selection, std::string_view delimiter,
                                 const SessionProgressFn& progress) {
-    if (FileWriteResult probe = probeTarget(path); !probe.ok) {
-        return probe;
+    if (FileWriteResult checked = checkExportTarget(path, table); !checked.ok) {
+        return checked;
     }
     return replaceFileContent(path, delimitedExportText(table, selection, delimiter, progress));
 }
@@ -258,8 +269,8 @@ FileWriteResult ExportDelimited(const std::string& path, const ResultTable& tabl
 FileWriteResult ExportHtml(const std::string& path, const ResultTable& table,
                            const ExportSelection& selection, const HtmlSummary& summary,
                            const SessionProgressFn& progress) {
-    if (FileWriteResult probe = probeTarget(path); !probe.ok) {
-        return probe;
+    if (FileWriteResult checked = checkExportTarget(path, table); !checked.ok) {
+        return checked;
     }
     return replaceFileContent(path, htmlExportText(table, selection, summary, progress));
 }

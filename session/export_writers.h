@@ -77,9 +77,9 @@ std::string delimitedExportText(const ResultTable& table, const ExportSelection&
 std::string htmlExportText(const ResultTable& table, const ExportSelection& selection,
                            const HtmlSummary& summary, const SessionProgressFn& progress = {});
 
-// The writers: the file at `path` is replaced only once the whole text is ready. A target
-// that cannot be written answers "File is already open please close it and proceed."
-// with the title "Permission denied" before any row is read.
+// The writers: the file at `path` is replaced (a pipe or terminal written into) only once
+// the whole text is ready. A target that cannot be written, or that is a file of the
+// list, fails before any row is read (file_replace.h, listed_target.h).
 FileWriteResult ExportDelimited(const std::string& path, const ResultTable& table,
                                 const ExportSelection& selection, std::string_view delimiter,
                                 const SessionProgressFn& progress = {});

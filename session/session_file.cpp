@@ -2,6 +2,7 @@
 
 #include "common/format.h"
 #include "common/text.h"
+#include "results/listed_target.h"
 #include "search/enumeration.h"
 #include "session/rescan.h"
 #include "session/session_codec.h"
@@ -406,6 +407,9 @@ std::string sessionFileText(const SessionParameters& parameters, const SessionTo
 FileWriteResult WriteSessionFile(const std::string& path, const SessionParameters& parameters,
                                  const SessionTotals& totals, const ResultTable& table,
                                  SessionContent content, const SessionProgressFn& progress) {
+    if (FileWriteResult listed = refuseListedTarget(path, table); !listed.ok) {
+        return listed;
+    }
     return replaceFileContent(path, sessionFileText(parameters, totals, table, content, progress));
 }
 

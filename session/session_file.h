@@ -63,8 +63,8 @@ std::string sessionFileText(const SessionParameters& parameters, const SessionTo
                             const SessionProgressFn& progress = {});
 
 // Writes a session file at `path`, replacing any file there in one step: a failure leaves
-// the old file as it was. A target that cannot be written answers the message
-// "File is already open please close it and proceed." with the title "Permission denied".
+// the old file as it was. A file of the table's rows is never written over; the failures
+// and refusals are those of replaceFileContent and refuseListedTarget.
 FileWriteResult WriteSessionFile(const std::string& path, const SessionParameters& parameters,
                                  const SessionTotals& totals, const ResultTable& table,
                                  SessionContent content, const SessionProgressFn& progress = {});

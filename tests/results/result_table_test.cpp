@@ -42,18 +42,22 @@ TEST(LoadSearchResult, NumbersGroupsByToggleChangesAndSkipsVanishedFiles) {
     const ScanResult result =
         grouped({searchRow("a1", 10, 1), searchRow("a2", 10, 1), searchRow("gone1", 20, 2),
                  searchRow("gone2", 20, 2), searchRow("c1", 30, 1), searchRow("c2", 30, 1),
-                 searchRow("d1", 40, 2), searchRow("d2-gone", 40, 2)});
-    const std::set<std::string> vanished{"/data/gone1", "/data/gone2", "/data/d2-gone"};
+                 searchRow("d1", 40, 2), searchRow("d2-gone", 40, 2), searchRow("e1-gone", 50, 1),
+                 searchRow("e2", 50, 1), searchRow("e3", 50, 1)});
+    const std::set<std::string> vanished{"/data/gone1", "/data/gone2", "/data/d2-gone",
+                                         "/data/e1-gone"};
     ResultTable table;
     LoadSearchResult(table, result,
                      [&](const std::string& path) { return vanished.count(path) == 0; });
     // The vanished group takes no number; two groups with the same toggle around it get
-    // different numbers; a group left with one file stays a group of one row.
+    // different numbers; a group left with one file stays a group of one row; a group
+    // whose first file vanished keeps its number.
     EXPECT_EQ(column(table, kColFileName),
-              (std::vector<std::string>{"a1", "a2", "c1", "c2", "d1"}));
-    EXPECT_EQ(column(table, kColGroup), (std::vector<std::string>{"1", "1", "2", "2", "3"}));
-    EXPECT_EQ(table.GroupCount, 3);
-    EXPECT_EQ(table.GroupSizes, (std::vector<std::int32_t>{0, 2, 2, 1}));
+              (std::vector<std::string>{"a1", "a2", "c1", "c2", "d1", "e2", "e3"}));
+    EXPECT_EQ(column(table, kColGroup),
+              (std::vector<std::string>{"1", "1", "2", "2", "3", "4", "4"}));
+    EXPECT_EQ(table.GroupCount, 4);
+    EXPECT_EQ(table.GroupSizes, (std::vector<std::int32_t>{0, 2, 2, 1, 2}));
     EXPECT_EQ(table.RowShadeTable[0], 1);
     EXPECT_EQ(table.RowShadeTable[4], 3);
     EXPECT_FALSE(table.shaded(0));
@@ -116,11 +120,12 @@ TEST(LoadSearchResult, AnEmptyResultLeavesAnEmptyUnshadedList) {
     EXPECT_EQ(texts, std::vector<std::string>{"Loading Searched Result..."});
 }
 
-TEST(LoadSearchResult, ZeroSizeRowsAreUngrouped) {
-    ScanResult result = grouped({searchRow("empty", 0, 0), searchRow("README", 0, 0)});
+TEST(LoadSearchResult, ZeroSizeRowsAreUngroupedAndVanishedOnesLeftOut) {
+    ScanResult result =
+        grouped({searchRow("empty", 0, 0), searchRow("gone", 0, 0), searchRow("README", 0, 0)});
     result.grouped = false;
     ResultTable table;
-    LoadSearchResult(table, result, allExist);
+    LoadSearchResult(table, result, [](const std::string& path) { return path != "/data/gone"; });
     EXPECT_FALSE(table.grouped());
     EXPECT_EQ(column(table, kColGroup), (std::vector<std::string>{"N/A", "N/A"}));
     EXPECT_EQ(column(table, kColSize), (std::vector<std::string>{"0", "0"}));

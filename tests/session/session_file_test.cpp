@@ -2,11 +2,13 @@
 // the re-scan of a loaded session.
 
 #include "common/format.h"
+#include "session/export_writers.h"
 #include "session/session_file.h"
 #include "support/temp_tree.h"
 
-#include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -64,8 +66,11 @@ TEST(SessionWrite, HeaderPathsAndResultLinesAreLaidOutAsStored) {
     ResultTable table;
     table.rows() = {tableRow("a.txt", "/d/", 1234, 3), tableRow("b", "/e/", 1234, 3)};
     const SessionTotals totals{120, 14, 1, 1234};
-    const std::string text =
-        sessionFileText(twoPaths(), totals, table, SessionContent::ParametersAndResult);
+    std::vector<std::int64_t> progress;
+    const std::string text = sessionFileText(
+        twoPaths(), totals, table, SessionContent::ParametersAndResult,
+        [&progress](const SessionProgress& p) { progress.push_back(p.value * 10 + p.maximum); });
+    EXPECT_EQ(progress, (std::vector<std::int64_t>{12, 22}));
     const auto l = lines(text);
     ASSERT_EQ(l.size(), 5u);
     EXPECT_EQ(l[0], "2,0,1,2,120,14,1,1234,0,2,0");
@@ -87,20 +92,6 @@ TEST(SessionWrite, HeaderPathsAndResultLinesAreLaidOutAsStored) {
                                     SessionContent::ParametersAndResult))
                   .size(),
               3u);
-}
-
-TEST(SessionWrite, ProgressCountsEveryRow) {
-    ResultTable table;
-    for (int i = 0; i < 3; ++i) {
-        table.rows().push_back(tableRow("f" + std::to_string(i), "/d/", 5, 1));
-    }
-    std::vector<std::int64_t> seen;
-    sessionFileText(twoPaths(), {}, table, SessionContent::ParametersAndResult,
-                    [&seen](const SessionProgress& p) {
-                        EXPECT_EQ(p.maximum, 3);
-                        seen.push_back(p.value);
-                    });
-    EXPECT_EQ(seen, (std::vector<std::int64_t>{1, 2, 3}));
 }
 
 // Regression: unescaped fields let a "," in a folder or a "?" in a name shift every later
@@ -357,51 +348,75 @@ TEST(SessionParameters, DefaultParametersWriteTheParameterSectionAlone) {
                     "/data/photos/cache,No,,,,16\r\n");
 }
 
-TEST(SessionWriteFailure, AnUnwritableTargetIsReportedAndTheOldFileStays) {
-    TempTree tree;
-    const FileWriteResult denied = WriteSessionFile("/sys/pairwell-test.pwf", twoPaths(), {},
-                                                    ResultTable{}, SessionContent::ParametersOnly);
-    if (denied.ok) {
-        GTEST_SKIP() << "/sys is writable here";
+// A folder mounted read-only onto itself: the superuser writes through permission bits,
+// not through a read-only mount. Unmounted at the end.
+class ReadOnlyBind {
+public:
+    explicit ReadOnlyBind(const std::string& folder) : m_folder(folder) {
+        m_mounted = ::mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) == 0;
+        m_readOnly = m_mounted && ::mount(nullptr, folder.c_str(), nullptr,
+                                          MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
     }
-    EXPECT_EQ(denied.message, kFileInUseMessage);
-    EXPECT_EQ(denied.title, kFileInUseTitle);
+    ~ReadOnlyBind() {
+        if (m_mounted) {
+            ::umount2(m_folder.c_str(), MNT_DETACH);
+        }
+    }
+    ReadOnlyBind(const ReadOnlyBind&) = delete;
+    ReadOnlyBind& operator=(const ReadOnlyBind&) = delete;
+    bool readOnly() const { return m_readOnly; }
 
-    const FileWriteResult folder = WriteSessionFile(tree.root(), twoPaths(), {}, ResultTable{},
-                                                    SessionContent::ParametersOnly);
-    EXPECT_FALSE(folder.ok);
-    EXPECT_EQ(folder.title, "Error");
-}
+private:
+    std::string m_folder;
+    bool m_mounted = false;
+    bool m_readOnly = false;
+};
 
-TEST(SessionWriteFailure, AReadOnlyFileIsNotReplaced) {
+// Regression: every permission failure was reported as "File is already open please
+// close it and proceed.", which sent the user looking for a program that held the file.
+TEST(SessionWriteFailure, AnUnwritableFileNamesItsCauseAndIsNotReplaced) {
+    TempTree tree;
+    const std::string path = tree.addFile("ro/old.pwf", "old");
+    std::string cause = "Permission denied";
+    std::optional<ReadOnlyBind> bind;
     if (::geteuid() == 0) {
-        GTEST_SKIP() << "the superuser may write read-only files";
+        bind.emplace(tree.path("ro"));
+        if (!bind->readOnly()) {
+            GTEST_SKIP() << "the superuser may write read-only files, and mounting is not "
+                            "permitted here";
+        }
+        cause = "Read-only file system";
+    } else {
+        ::chmod(path.c_str(), 0444);
     }
-    TempTree tree;
-    const std::string path = tree.addFile("ro.pwf", "old");
-    ::chmod(path.c_str(), 0444);
     const FileWriteResult r =
         WriteSessionFile(path, twoPaths(), {}, ResultTable{}, SessionContent::ParametersOnly);
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.message, kFileInUseMessage);
-    EXPECT_EQ(tree.read("ro.pwf"), "old");
+    EXPECT_EQ(r.message(), "Cannot write " + path + ": " + cause + ".");
+    EXPECT_EQ(r.title, "Error");
+    EXPECT_EQ(tree.read("ro/old.pwf"), "old");
 }
 
-TEST(SessionWrite, ReplacingKeepsPermissionsAndLeavesNoTemporaryFile) {
+// Regression: a session or export written over a file of the result list destroyed it
+// while the list still showed it as the duplicate of its twin.
+TEST(ListedTargets, AFileOfTheListIsNeverWrittenOver) {
     TempTree tree;
-    const std::string path = tree.addFile("keep.pwf", "old");
-    ::chmod(path.c_str(), 0640);
-    ASSERT_TRUE(
-        WriteSessionFile(path, twoPaths(), {}, ResultTable{}, SessionContent::ParametersOnly).ok);
-    struct stat st {};
-    ASSERT_EQ(::stat(path.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0640u);
-    EXPECT_NE(tree.read("keep.pwf"), "old");
-    std::size_t entries = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(tree.root())) {
-        ++entries;
-    }
-    EXPECT_EQ(entries, 1u);
+    const std::string a = tree.addFile("a/x.txt", "same");
+    const std::string b = tree.addFile("b/x.txt", "same");
+    const std::string unlisted = tree.addFile("c/x.txt", "other");
+    const std::string link = tree.addSymlink(b, "link.csv");
+    ResultTable table;
+    table.rows() = {tableRow("x.txt", tree.path("a/"), 4, 1),
+                    tableRow("x.txt", tree.path("b/"), 4, 1)};
+    const std::string listed = ", a file of the result list; choose another file name.";
+    EXPECT_EQ(
+        WriteSessionFile(a, twoPaths(), {}, table, SessionContent::ParametersAndResult).message(),
+        a + " is " + a + listed);
+    EXPECT_EQ(ExportDelimited(link, table, {}, ",").message(), link + " is " + b + listed);
+    EXPECT_EQ(ExportHtml(a, table, {}, {}).message(), a + " is " + a + listed);
+    EXPECT_EQ(tree.read("a/x.txt"), "same");
+    EXPECT_EQ(tree.read("b/x.txt"), "same");
+    // A file of the same name that is not listed is an ordinary target.
+    EXPECT_TRUE(ExportDelimited(unlisted, table, {}, ",").ok);
 }
 
 } // namespace
