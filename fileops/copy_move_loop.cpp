@@ -1,7 +1,7 @@
 #include "fileops/copy_move_loop.h"
 
+#include "common/file_helpers.h"
 #include "common/text.h"
-#include "search/enumeration.h"
 
 namespace pw {
 

@@ -1,6 +1,6 @@
 #include "fileops/delete_loop.h"
 
-#include "search/enumeration.h"
+#include "common/file_helpers.h"
 
 namespace pw {
 

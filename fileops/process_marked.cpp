@@ -1,6 +1,6 @@
 #include "fileops/process_marked.h"
 
-#include "search/enumeration.h"
+#include "common/file_helpers.h"
 
 namespace pw {
 namespace {

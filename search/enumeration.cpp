@@ -1,9 +1,11 @@
 #include "search/enumeration.h"
 
+#include "common/file_helpers.h"
 #include "common/open_no_links.h"
 #include "common/text.h"
 #include "common/unique_fd.h"
 #include "search/progress_throttle.h"
+#include "search/protected_trees.h"
 
 #include <algorithm>
 #include <array>
@@ -34,11 +36,6 @@ namespace {
 constexpr std::int32_t kOverflow = 6;
 constexpr std::int32_t kTypeMismatch = 13;
 constexpr std::uint32_t kEntriesPerProgressCheck = 64;
-
-// The operating system's own trees, kept out of a scan while protection is on.
-constexpr std::array<std::string_view, 14> kProtectedTrees = {
-    "/bin",    "/boot", "/dev", "/etc",  "/lib", "/lib32", "/lib64",
-    "/libx32", "/proc", "/run", "/sbin", "/sys", "/usr",   "/var/lib"};
 
 // File systems that only present kernel state; walking them is slow, can block, and never
 // finds a user's duplicate.
@@ -544,25 +541,6 @@ bool ExcludedFolders::contains(std::string_view folderWithSlash) const {
         if (withSlash ? folderWithSlash == excluded
                       : (folderWithSlash.size() == excluded.size() + 1 &&
                          folderWithSlash.back() == '/' && folderWithSlash.starts_with(excluded))) {
-            return true;
-        }
-    }
-    return false;
-}
-
-std::string_view TrimNull(std::string_view text) {
-    const auto nul = text.find('\0');
-    return nul == std::string_view::npos ? text : text.substr(0, nul);
-}
-
-bool FileExists(const std::string& fullPath) {
-    struct stat st {};
-    return ::lstat(fullPath.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-bool isProtectedPath(std::string_view path) {
-    for (std::string_view tree : kProtectedTrees) {
-        if (path.starts_with(tree) && (path.size() == tree.size() || path[tree.size()] == '/')) {
             return true;
         }
     }

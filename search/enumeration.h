@@ -47,16 +47,6 @@ private:
     std::vector<std::string> m_folders;
 };
 
-// The text up to its first NUL character.
-std::string_view TrimNull(std::string_view text);
-
-// True when the path names an existing regular file (links are not followed).
-bool FileExists(const std::string& fullPath);
-
-// Whether a path lies in one of the operating system's trees (/usr, /etc, ...), matched
-// as whole path components.
-bool isProtectedPath(std::string_view path);
-
 struct FolderCounts {
     std::int32_t files = 0;
     std::int32_t folders = 0;

@@ -1,97 +1,16 @@
-#include "common/format.h"
+#include "common/file_helpers.h"
 #include "common/text.h"
-#include "search/enumeration.h"
-#include "search/file_version.h"
 #include "search/progress_throttle.h"
 #include "search/searches.h"
 
-#include <cstdio>
-#include <unordered_set>
-
 namespace pw {
 namespace {
-
-struct DeviceInode {
-    std::uint64_t device;
-    std::uint64_t inode;
-    bool operator==(const DeviceInode&) const = default;
-};
-
-struct DeviceInodeHash {
-    std::size_t operator()(const DeviceInode& key) const {
-        return std::hash<std::uint64_t>()(key.inode * 0x9E3779B97F4A7C15ULL ^ key.device);
-    }
-};
 
 std::string nameKey(const Candidate& c) {
     return lowerText(trimBlanks(c.fileName()));
 }
 
-struct FileUnderName {
-    std::uint64_t device;
-    std::uint64_t inode;
-    std::string_view name;
-    bool operator==(const FileUnderName&) const = default;
-};
-
-struct FileUnderNameHash {
-    std::size_t operator()(const FileUnderName& key) const {
-        return DeviceInodeHash()({key.device, key.inode}) ^ std::hash<std::string_view>()(key.name);
-    }
-};
-
-// Drops a file listed again under a name it was listed with before: the same file reached
-// through overlapping search paths, or hard links of one name. A hard link under another
-// name stays, since that name may pair with a file of its own elsewhere. Returns the number
-// dropped.
-std::int32_t dropRepeatedNames(std::vector<Candidate>& items) {
-    std::unordered_set<FileUnderName, FileUnderNameHash> seen;
-    const std::size_t before = items.size();
-    std::erase_if(items, [&seen](const Candidate& c) {
-        return !seen.insert({c.device, c.inode, c.fileName()}).second;
-    });
-    return static_cast<std::int32_t>(before - items.size());
-}
-
 } // namespace
-
-std::int32_t dropSecondListings(std::vector<Candidate>& candidates) {
-    std::unordered_set<DeviceInode, DeviceInodeHash> seen;
-    const std::size_t before = candidates.size();
-    std::erase_if(candidates, [&seen](const Candidate& c) {
-        return !seen.insert({c.device, c.inode}).second;
-    });
-    return static_cast<std::int32_t>(before - candidates.size());
-}
-
-ScanProgress searchProgress(ScanStage stage, std::string_view what, std::int64_t processed,
-                            std::int64_t total) {
-    char percent[32];
-    const double value =
-        total > 0 ? 100.0 / static_cast<double>(total) * static_cast<double>(processed) : 0.0;
-    std::snprintf(percent, sizeof percent, "%.1f%%", value);
-    const std::string counts = std::to_string(processed) + "/" + std::to_string(total);
-    ScanProgress p;
-    p.stage = stage;
-    p.processed = processed;
-    p.total = total;
-    p.statusText = std::string(what) + "(" + counts + ") " + percent;
-    p.captionText = std::string(percent) + " (" + counts + ")";
-    return p;
-}
-
-ResultRow makeResultRow(const CandidateSet& set, const Candidate& c, int groupToggle) {
-    ResultRow row;
-    row.sizeKey = SizeKey(c.size);
-    row.name = std::string(c.fileName());
-    row.folder = set.folder(c);
-    row.version = GetFileVersionText(row.fullPath());
-    row.groupToggle = groupToggle;
-    row.dateText = DateText(c.mtime);
-    row.size = c.size;
-    row.mtime = c.mtime;
-    return row;
-}
 
 void FindSameNames(SearchContext& context) {
     auto& items = context.candidates.items();

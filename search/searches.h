@@ -37,6 +37,11 @@ void ListZeroSizeFiles(SearchContext& context);
 // zero-size listing to the whole list.
 std::int32_t dropSecondListings(std::vector<Candidate>& candidates);
 
+// The same for the same-name search: a file listed again under a name it was listed with
+// before (overlapping search paths, or hard links of one name) is dropped. A hard link under
+// another name stays, since that name may pair with a file of its own elsewhere.
+std::int32_t dropRepeatedNames(std::vector<Candidate>& candidates);
+
 // The progress of a search pass: the status text "<what>(processed/total) 12.5%" and the
 // caption "12.5% (processed/total)" shown while the window is minimized.
 ScanProgress searchProgress(ScanStage stage, std::string_view what, std::int64_t processed,

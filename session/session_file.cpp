@@ -1,9 +1,9 @@
 #include "session/session_file.h"
 
+#include "common/file_helpers.h"
 #include "common/format.h"
 #include "common/text.h"
 #include "results/listed_target.h"
-#include "search/enumeration.h"
 #include "session/rescan.h"
 #include "session/session_codec.h"
 

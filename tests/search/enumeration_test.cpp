@@ -1,4 +1,5 @@
 #include "search/enumeration.h"
+#include "search/protected_trees.h"
 #include "support/temp_tree.h"
 
 #include <algorithm>
@@ -274,21 +275,6 @@ TEST(GetFiles, PseudoFileSystemsAreNeverEntered) {
     entry.subFolders = "No";
     const Walk w = walk(entry, open);
     EXPECT_TRUE(w.files.empty());
-}
-
-TEST(FileHelpers, FileExistsAndTrimNull) {
-    TempTree tree;
-    tree.addFile("f", "x");
-    tree.addFile(".h", "x");
-    tree.addSymlink(tree.path("f"), "l");
-    EXPECT_TRUE(FileExists(tree.path("f")));
-    EXPECT_TRUE(FileExists(tree.path(".h")));
-    EXPECT_FALSE(FileExists(tree.path("l")));
-    EXPECT_FALSE(FileExists(tree.root()));
-    EXPECT_FALSE(FileExists(tree.path("none")));
-    EXPECT_EQ(TrimNull(std::string_view("ab\0cd", 5)), "ab");
-    EXPECT_EQ(TrimNull(std::string_view("\0x", 2)), "");
-    EXPECT_EQ(TrimNull("abc"), "abc");
 }
 
 } // namespace

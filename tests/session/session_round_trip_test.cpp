@@ -1,8 +1,8 @@
 // A real scan saved as a session, loaded again (with and without the re-scan) and
 // exported, for each of the four methods.
 
+#include "common/file_helpers.h"
 #include "common/format.h"
-#include "search/enumeration.h"
 #include "search/scan.h"
 #include "session/export_writers.h"
 #include "session/rescan.h"

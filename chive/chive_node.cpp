@@ -1,4 +1,4 @@
-#include "search/chive_node.h"
+#include "chive/chive_node.h"
 
 #include <algorithm>
 #include <cmath>

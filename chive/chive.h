@@ -8,8 +8,8 @@
 // Single-threaded. Errors are raised as HiveError when RaiseError is true; otherwise they are
 // appended to Errors() and the operation returns the empty result stated below.
 
-#include "search/chive_errors.h"
-#include "search/chive_node.h"
+#include "chive/chive_errors.h"
+#include "chive/chive_node.h"
 
 #include <array>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "search/chive_errors.h"
+#include "chive/chive_errors.h"
 
 #include <exception>
 #include <system_error>

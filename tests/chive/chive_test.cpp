@@ -1,4 +1,4 @@
-#include "search/chive.h"
+#include "chive/chive.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "search/chive.h"
+#include "chive/chive.h"
 
 #include "common/text.h"
 

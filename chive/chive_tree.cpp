@@ -2,7 +2,7 @@
 // colour-fixing passes, over slot numbers instead of pointers. Slot 0 is the black nil
 // sentinel; deletion may set its parent link temporarily, which the fixing pass relies on.
 
-#include "search/chive.h"
+#include "chive/chive.h"
 
 #include <utility>
 
