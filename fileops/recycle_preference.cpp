@@ -1,27 +1,23 @@
 #include "fileops/recycle_preference.h"
 
-#include "common/text.h"
-
 #include <string>
 
 namespace pw {
 namespace {
 
-constexpr const char* kSection = "Options";
-constexpr const char* kKey = "RecycleBin";
 constexpr const char* kPermanentLead =
     "This will delete the files permanently i.e., they are not sent to the recycle bin.\n";
 
 } // namespace
 
 RecyclePreference loadRecyclePreference(const SettingsStore& store) {
-    const auto stored = store.value(kSection, kKey);
-    return stored && trimBlanks(*stored) == "11" ? RecyclePreference::Permanent
-                                                 : RecyclePreference::RecycleBin;
+    return loadRecycleBin(store) == static_cast<int>(RecyclePreference::Permanent)
+               ? RecyclePreference::Permanent
+               : RecyclePreference::RecycleBin;
 }
 
 void saveRecyclePreference(SettingsStore& store, RecyclePreference preference) {
-    store.saveValue(kSection, kKey, std::to_string(static_cast<int>(preference)));
+    saveRecycleBin(store, static_cast<int>(preference));
 }
 
 UserMessage permanentDeletePreferenceQuestion() {

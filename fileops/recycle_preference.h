@@ -1,10 +1,9 @@
 #pragma once
 // Whether the deletion dialog starts with "Send to Recycle bin" checked: a preference of
-// the main window, stored under "Options" / "RecycleBin" as "12" (to the trash) or "11"
-// (delete for good).
+// the main window, stored as 12 (to the trash) or 11 (delete for good).
 
 #include "results/marking.h"
-#include "results/settings_store.h"
+#include "settings/settings_table.h"
 
 #include <functional>
 
@@ -13,7 +12,7 @@ namespace pw {
 // The values are the stored texts' numbers.
 enum class RecyclePreference : int { Permanent = 11, RecycleBin = 12 };
 
-// An absent value means the trash. So does any stored text other than "11": a damaged
+// An absent value means the trash. So does any stored value other than 11: a damaged
 // setting must never switch a user to permanent deletion.
 RecyclePreference loadRecyclePreference(const SettingsStore& store);
 void saveRecyclePreference(SettingsStore& store, RecyclePreference preference);

@@ -9,16 +9,9 @@
 namespace pw {
 namespace {
 
-constexpr const char* kSection = "AdvMarking";
-
-// A stored rule: 0 and 1 as written, anything else (including a text that is no number)
-// the frame's second rule.
-int storedRule(const SettingsStore& store, const char* key, const char* fallback) {
-    const auto value = readWhole(store.get(kSection, key, fallback));
-    if (value && (*value == 0 || *value == 1)) {
-        return static_cast<int>(*value);
-    }
-    return 2;
+// A stored rule: 0 and 1 as written, any other number the frame's second rule.
+int storedRule(int value) {
+    return value == 0 || value == 1 ? value : 2;
 }
 
 // The key column and direction of the keep-rule in force. Only one rule is in force after
@@ -43,20 +36,6 @@ KeepOrder keepOrder(const AdvMarkingSettings& settings) {
 
 } // namespace
 
-const std::array<std::string_view, 10> kBuiltInFileMasks{
-    "All files(*.*)",
-    "Documents(*.doc *.pdf *.rtf *.xls *.ppt)",
-    "File archive (*.zip *.cab *.arc *.arj *.rar *.jar)",
-    "Images  (*.bmp *.gif *.jpg *.jpeg *.pcx *.png *.psd *.tif *.wmf)",
-    "Music files (*.mpa *.mp2 *.mp3 *.wav *.mid *.midi *.aif *.aiff *.au *.rmi *.snd *.ogg)",
-    "Program files (*.exe *.dll *.com *.sys *.ocx *.vbx *.bat *.msi)",
-    "Program source (*.asm *.c *.cpp *.css *.h *.bas *.vba *.dpr *.dfm *.inc *.pas *.js "
-    "*.java)",
-    "Text files  (*.txt *.bak)",
-    "Video clips (*.avi *.mov *.mpg *.m1v *.mpeg *.qt *.wm *.wmv)",
-    "Web pages  (*.htm *.html *.php *.asp *.xml)",
-};
-
 bool MatchMask(std::string_view fileName, std::string_view mask) {
     if (mask.find("*.*") != std::string_view::npos) {
         return true;
@@ -70,19 +49,6 @@ bool MatchMask(std::string_view fileName, std::string_view mask) {
 
 std::string maskAfterEdit(std::string_view text) {
     return trimBlanks(text).empty() ? std::string(kAllFilesMask) : std::string(text);
-}
-
-MaskList LoadMaskList(const SettingsStore& store) {
-    MaskList list;
-    if (const auto section = store.section("FileMask")) {
-        list.stored = true;
-        for (const auto& entry : *section) {
-            list.masks.push_back(entry.second);
-        }
-        return list;
-    }
-    list.masks.assign(kBuiltInFileMasks.begin(), kBuiltInFileMasks.end());
-    return list;
 }
 
 void chooseDateRule(AdvMarkingSettings& settings, DateRule rule) {
@@ -116,31 +82,28 @@ void chooseVersionRule(AdvMarkingSettings& settings, VersionRule rule) {
 }
 
 AdvMarkingSettings LoadAdvMarkingSettings(const SettingsStore& store) {
+    const AdvMarkingValues stored = loadAdvMarkingValues(store);
     AdvMarkingSettings settings;
-    chooseDateRule(settings, static_cast<DateRule>(storedRule(store, "DateTime", "1")));
-    chooseSizeRule(settings, static_cast<SizeRule>(storedRule(store, "FileSize", "0")));
-    chooseVersionRule(settings, static_cast<VersionRule>(storedRule(store, "Version", "0")));
-    const auto limit = readWhole(store.get(kSection, "SizeLimit", "0"));
-    settings.sizeLimit = limit && *limit >= 0 && *limit <= 2 ? static_cast<SizeLimitChoice>(*limit)
-                                                             : SizeLimitChoice::Specify;
-    settings.sizeText = store.get(kSection, "txtSize", "");
-    settings.sizeUnit = store.get(kSection, "cmbSizeOptions", "KB");
-    settings.rangeMask = store.get(kSection, "cmbFileMask1", std::string(kAllFilesMask));
-    settings.includeSubFolders = readWhole(store.get(kSection, "chkIncSubFolders", "1")) != 0;
-    settings.folderMask = store.get(kSection, "cmbFileMask2", std::string(kAllFilesMask));
+    chooseDateRule(settings, static_cast<DateRule>(storedRule(stored.dateTime)));
+    chooseSizeRule(settings, static_cast<SizeRule>(storedRule(stored.fileSize)));
+    chooseVersionRule(settings, static_cast<VersionRule>(storedRule(stored.version)));
+    settings.sizeLimit = stored.sizeLimit >= 0 && stored.sizeLimit <= 2
+                             ? static_cast<SizeLimitChoice>(stored.sizeLimit)
+                             : SizeLimitChoice::Specify;
+    settings.sizeText = stored.txtSize;
+    settings.sizeUnit = stored.cmbSizeOptions;
+    settings.rangeMask = stored.cmbFileMask1;
+    settings.includeSubFolders = stored.chkIncSubFolders;
+    settings.folderMask = stored.cmbFileMask2;
     return settings;
 }
 
 void SaveAdvMarkingSettings(SettingsStore& store, const AdvMarkingSettings& settings) {
-    store.saveValue(kSection, "DateTime", std::to_string(static_cast<int>(settings.dateRule)));
-    store.saveValue(kSection, "FileSize", std::to_string(static_cast<int>(settings.sizeRule)));
-    store.saveValue(kSection, "Version", std::to_string(static_cast<int>(settings.versionRule)));
-    store.saveValue(kSection, "SizeLimit", std::to_string(static_cast<int>(settings.sizeLimit)));
-    store.saveValue(kSection, "txtSize", settings.sizeText);
-    store.saveValue(kSection, "cmbSizeOptions", settings.sizeUnit);
-    store.saveValue(kSection, "cmbFileMask1", settings.rangeMask);
-    store.saveValue(kSection, "chkIncSubFolders", settings.includeSubFolders ? "1" : "0");
-    store.saveValue(kSection, "cmbFileMask2", settings.folderMask);
+    saveAdvMarkingValues(
+        store, {static_cast<int>(settings.dateRule), static_cast<int>(settings.sizeRule),
+                static_cast<int>(settings.versionRule), static_cast<int>(settings.sizeLimit),
+                settings.sizeText, settings.sizeUnit, settings.rangeMask,
+                settings.includeSubFolders, settings.folderMask});
 }
 
 std::optional<double> SizeLimitKB(const AdvMarkingSettings& settings) {

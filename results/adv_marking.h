@@ -7,17 +7,14 @@
 
 #include "results/marking.h"
 #include "results/result_table.h"
-#include "results/settings_store.h"
+#include "settings/settings_table.h"
 
-#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace pw {
-
-inline constexpr std::string_view kAllFilesMask = "All files(*.*)";
 
 // True when mask contains "*.*"; otherwise false for a name without "."; otherwise true
 // exactly when the name's extension with its dot (from the last ".") occurs anywhere in
@@ -26,17 +23,6 @@ bool MatchMask(std::string_view fileName, std::string_view mask);
 
 // A mask box left empty (or blank) falls back to "All files(*.*)".
 std::string maskAfterEdit(std::string_view text);
-
-// The ten masks offered when no mask list has been stored, in their order.
-extern const std::array<std::string_view, 10> kBuiltInFileMasks;
-
-// The mask lists of both tabs: the values of section "FileMask" in store order when the
-// section exists (stored true), else the ten built-in masks (stored false).
-struct MaskList {
-    std::vector<std::string> masks;
-    bool stored = false;
-};
-MaskList LoadMaskList(const SettingsStore& store);
 
 // The three keep-rule frames: 0 "None", 1 the first rule, 2 the second.
 enum class DateRule : int { None = 0, KeepNewer = 1, KeepOlder = 2 };
@@ -67,11 +53,11 @@ void chooseDateRule(AdvMarkingSettings& settings, DateRule rule);
 void chooseSizeRule(AdvMarkingSettings& settings, SizeRule rule);
 void chooseVersionRule(AdvMarkingSettings& settings, VersionRule rule);
 
-// Section "AdvMarking", keys "DateTime", "FileSize", "Version", "SizeLimit", "txtSize",
-// "cmbSizeOptions", "cmbFileMask1", "chkIncSubFolders", "cmbFileMask2". Loading applies
-// the rule options in that order through the choose functions, so the result always has
-// exactly one keep-rule; a stored rule other than "0" or "1" is the frame's second rule
-// and a "SizeLimit" other than "0" to "2" is "Specify :".
+// The dialog's state from and to the stored "AdvMarking" values (settings_table.h).
+// Loading applies the rule options in the order date, size, version through the choose
+// functions, so the result always has exactly one keep-rule; a stored rule other than 0 or
+// 1 is the frame's second rule and a "SizeLimit" other than 0 to 2 is "Specify :". The
+// mask lists of both tabs come from LoadFileMaskList.
 AdvMarkingSettings LoadAdvMarkingSettings(const SettingsStore& store);
 void SaveAdvMarkingSettings(SettingsStore& store, const AdvMarkingSettings& settings);
 

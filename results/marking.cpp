@@ -198,22 +198,22 @@ std::optional<UserMessage> warningContinueQuestion(const std::vector<bool>& line
 }
 
 MaxSizeDialog loadMaxSizeDialog(const SettingsStore& store) {
+    const MaxSizeValues stored = loadMaxSizeValues(store);
+    const int option = stored.option.value_or(0);
     MaxSizeDialog dialog;
-    const auto option = readWhole(store.get("MaxLimit", "Option", "1"));
-    dialog.option = option && *option >= 1 && *option <= 3 ? static_cast<MaxSizeOption>(*option)
-                                                           : MaxSizeOption::None;
-    dialog.text = store.get("MaxText", "Value", "0");
-    const auto unit = readWhole(store.get("MaxSet", "Value", "0"));
-    dialog.unitIndex = unit && *unit >= 0 && *unit <= 2 ? static_cast<int>(*unit) : -1;
+    dialog.option =
+        option >= 1 && option <= 3 ? static_cast<MaxSizeOption>(option) : MaxSizeOption::None;
+    dialog.text = stored.text;
+    dialog.unitIndex = stored.unitIndex >= 0 && stored.unitIndex <= 2 ? stored.unitIndex : -1;
     return dialog;
 }
 
 void saveMaxSizeDialog(SettingsStore& store, const MaxSizeDialog& dialog) {
+    std::optional<int> option;
     if (dialog.option != MaxSizeOption::None) {
-        store.saveValue("MaxLimit", "Option", std::to_string(static_cast<int>(dialog.option)));
+        option = static_cast<int>(dialog.option);
     }
-    store.saveValue("MaxText", "Value", dialog.text);
-    store.saveValue("MaxSet", "Value", std::to_string(dialog.unitIndex));
+    saveMaxSizeValues(store, {option, dialog.text, dialog.unitIndex});
 }
 
 std::optional<UserMessage> acceptMaxSize(const MaxSizeDialog& dialog,

@@ -10,7 +10,7 @@
 // Everything here runs on the caller's thread and does not yield.
 
 #include "results/result_table.h"
-#include "results/settings_store.h"
+#include "settings/settings_table.h"
 
 #include <cstdint>
 #include <optional>
@@ -120,9 +120,8 @@ struct MaxSizeDialog {
     bool amountEnabled() const { return option == MaxSizeOption::Specify; }
 };
 
-// Sections "MaxLimit"/"Option" ("1", "2", "3"; a stored value that names no option leaves
-// none selected), "MaxText"/"Value" and "MaxSet"/"Value" (an index outside 0..2 selects
-// no unit).
+// The dialog from and to its stored values (settings_table.h): a stored option that names
+// none of the three leaves none selected, and a unit index outside 0..2 selects no unit.
 MaxSizeDialog loadMaxSizeDialog(const SettingsStore& store);
 // Run whenever the dialog closes; the option is not stored when none is selected.
 void saveMaxSizeDialog(SettingsStore& store, const MaxSizeDialog& dialog);
@@ -145,7 +144,7 @@ std::string padKey(std::string_view text);
 // A typed amount read as a number: blanks around it, a sign, a decimal point and an
 // exponent are accepted; nullopt when the text is not a finite number.
 std::optional<double> readAmount(std::string_view text);
-// A stored setting read as a whole number (blanks around it allowed); nullopt otherwise.
+// A text read as a whole number (blanks around it allowed); nullopt otherwise.
 std::optional<long long> readWhole(std::string_view text);
 
 // Collects "key?position" texts for the rows marked in one group and, on close, unmarks

@@ -46,23 +46,6 @@ TEST(MatchMask, ExtensionMustOccurInTheMaskWithItsLetterCase) {
     EXPECT_EQ(maskAfterEdit(" *.txt"), " *.txt");
 }
 
-TEST(MaskList, StoredSectionInStoreOrderOrTheTenBuiltInMasks) {
-    MemorySettingsStore store;
-    const MaskList builtIn = LoadMaskList(store);
-    EXPECT_FALSE(builtIn.stored);
-    ASSERT_EQ(builtIn.masks.size(), 10u);
-    EXPECT_EQ(builtIn.masks.front(), "All files(*.*)");
-    EXPECT_EQ(builtIn.masks[7], "Text files  (*.txt *.bak)");
-    EXPECT_EQ(builtIn.masks.back(), "Web pages  (*.htm *.html *.php *.asp *.xml)");
-
-    store.saveValue("FileMask", "10", "*.iso");
-    store.saveValue("FileMask", "0", "*.txt");
-    store.saveValue("FileMask", "2", "*.doc");
-    const MaskList stored = LoadMaskList(store);
-    EXPECT_TRUE(stored.stored);
-    EXPECT_EQ(stored.masks, (Names{"*.txt", "*.doc", "*.iso"}));
-}
-
 TEST(AdvMarkingSettings, ExactlyOneKeepRuleStaysInForce) {
     AdvMarkingSettings settings;
     chooseSizeRule(settings, SizeRule::KeepLarger);
@@ -134,12 +117,15 @@ TEST(AdvMarkingSettings, LoadingInconsistentValuesStillLeavesOneRule) {
     loaded = LoadAdvMarkingSettings(store);
     EXPECT_EQ(loaded.dateRule, DateRule::KeepNewer);
 
-    // "Any other value" is the frame's second rule, even text that is no number.
-    store.saveValue("AdvMarking", "DateTime", "abc");
+    // Any number but 0 or 1 is the frame's second rule; a text that is no number is the
+    // stored default.
+    store.saveValue("AdvMarking", "DateTime", "7");
     store.saveValue("AdvMarking", "SizeLimit", "9");
     loaded = LoadAdvMarkingSettings(store);
     EXPECT_EQ(loaded.dateRule, DateRule::KeepOlder);
     EXPECT_EQ(loaded.sizeLimit, SizeLimitChoice::Specify);
+    store.saveValue("AdvMarking", "DateTime", "abc");
+    EXPECT_EQ(LoadAdvMarkingSettings(store).dateRule, DateRule::KeepNewer);
 }
 
 TEST(SizeLimitKB, FromTheChoiceAmountAndUnit) {

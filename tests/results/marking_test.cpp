@@ -247,7 +247,7 @@ TEST(WarningLines, CheckMarksNameTheirRowAndContinueAsksOnlyWhenNothingChanged) 
     EXPECT_FALSE(warningContinueQuestion({true, false}));
 }
 
-TEST(MaxSizeDialog, LoadsDefaultsAndStoredChoices) {
+TEST(MaxSizeDialog, LoadsAndSavesItsChoices) {
     MemorySettingsStore store;
     const MaxSizeDialog fresh = loadMaxSizeDialog(store);
     EXPECT_EQ(fresh.option, MaxSizeOption::Cd);
@@ -255,36 +255,23 @@ TEST(MaxSizeDialog, LoadsDefaultsAndStoredChoices) {
     EXPECT_EQ(fresh.unitIndex, 0);
     EXPECT_FALSE(fresh.amountEnabled());
 
-    store.saveValue("MaxLimit", "Option", "3");
-    store.saveValue("MaxText", "Value", "2.9");
-    store.saveValue("MaxSet", "Value", "1");
-    const MaxSizeDialog stored = loadMaxSizeDialog(store);
-    EXPECT_EQ(stored.option, MaxSizeOption::Specify);
-    EXPECT_TRUE(stored.amountEnabled());
-    EXPECT_EQ(stored.text, "2.9");
-    EXPECT_EQ(stored.unitIndex, 1);
+    saveMaxSizeDialog(store, MaxSizeDialog{MaxSizeOption::Specify, "2.9", 1});
+    const MaxSizeDialog back = loadMaxSizeDialog(store);
+    EXPECT_EQ(back.option, MaxSizeOption::Specify);
+    EXPECT_TRUE(back.amountEnabled());
+    EXPECT_EQ(back.text, "2.9");
+    EXPECT_EQ(back.unitIndex, 1);
 
-    // Values no option or unit answers to select nothing instead of failing.
+    // No option selected: the stored one stays.
+    saveMaxSizeDialog(store, MaxSizeDialog{MaxSizeOption::None, "5", 0});
+    EXPECT_EQ(loadMaxSizeDialog(store).option, MaxSizeOption::Specify);
+
+    // Numbers that name no option or unit select nothing instead of failing.
     store.saveValue("MaxLimit", "Option", "7");
-    store.saveValue("MaxSet", "Value", "x");
+    store.saveValue("MaxSet", "Value", "9");
     const MaxSizeDialog odd = loadMaxSizeDialog(store);
     EXPECT_EQ(odd.option, MaxSizeOption::None);
     EXPECT_EQ(odd.unitIndex, -1);
-}
-
-TEST(MaxSizeDialog, SavesOnCloseAndSkipsTheOptionWhenNoneIsSelected) {
-    MemorySettingsStore store;
-    saveMaxSizeDialog(store, MaxSizeDialog{MaxSizeOption::Dvd, "12", 2});
-    EXPECT_EQ(store.value("MaxLimit", "Option"), "2");
-    EXPECT_EQ(store.value("MaxText", "Value"), "12");
-    EXPECT_EQ(store.value("MaxSet", "Value"), "2");
-    const MaxSizeDialog back = loadMaxSizeDialog(store);
-    EXPECT_EQ(back.option, MaxSizeOption::Dvd);
-    EXPECT_EQ(back.unitIndex, 2);
-
-    saveMaxSizeDialog(store, MaxSizeDialog{MaxSizeOption::None, "5", 0});
-    EXPECT_EQ(store.value("MaxLimit", "Option"), "2");
-    EXPECT_EQ(store.value("MaxText", "Value"), "5");
 }
 
 TEST(MaxSizeDialog, OkWorksOutTheLimitInKB) {

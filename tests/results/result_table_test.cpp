@@ -1,6 +1,5 @@
 #include "common/format.h"
 #include "results/result_table.h"
-#include "results/settings_store.h"
 
 #include <gtest/gtest.h>
 #include <set>
@@ -223,27 +222,6 @@ TEST(ResultTableRow, SizeAndGroupReadDefensively) {
     EXPECT_EQ(row.size(), std::numeric_limits<std::uint64_t>::max());
     row.setMarked(true);
     EXPECT_EQ(row.icon, kMarkedIcon);
-}
-
-TEST(MemorySettingsStore, KeepsSectionsAndNumericStoreOrder) {
-    MemorySettingsStore store;
-    EXPECT_FALSE(store.section("FileMask"));
-    EXPECT_EQ(store.get("Export", "ExportType", "1"), "1");
-    for (int k : {10, 2, 0, 1}) {
-        store.saveValue("FileMask", std::to_string(k), "mask" + std::to_string(k));
-    }
-    store.saveValue("FileMask", "name", "x");
-    const auto values = store.section("FileMask");
-    ASSERT_TRUE(values);
-    std::vector<std::string> keys;
-    for (const auto& [key, value] : *values) {
-        keys.push_back(key);
-    }
-    EXPECT_EQ(keys, (std::vector<std::string>{"0", "1", "2", "10", "name"}));
-    store.deleteValue("FileMask", "name");
-    EXPECT_FALSE(store.value("FileMask", "name"));
-    store.deleteSection("FileMask");
-    EXPECT_FALSE(store.section("FileMask"));
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "results/settings_store.h"
+#include "settings/settings_store.h"
 
 #include <algorithm>
 #include <charconv>

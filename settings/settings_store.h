@@ -1,6 +1,7 @@
 #pragma once
 // The per-user settings store as the engine sees it: text values by section and key.
 // The desktop program implements it over its settings file; tests use MemorySettingsStore.
+// Which sections and keys exist, and their defaults, is settings_table.h's business.
 
 #include <map>
 #include <optional>
