@@ -413,8 +413,13 @@ FileWriteResult WriteSessionFile(const std::string& path, const SessionParameter
     return replaceFileContent(path, sessionFileText(parameters, totals, table, content, progress));
 }
 
-FileWriteResult SaveDefaultParameters(const std::string& path, const SessionParameters& parameters,
+FileWriteResult SaveDefaultParameters(SettingsStore& store, const WindowGeometry& window,
+                                      const std::string& path, const SessionParameters& parameters,
                                       const SessionTotals& totals, int rowCount) {
+    saveWindowSize(store, window);
+    if (path.empty()) {
+        return {};
+    }
     return replaceFileContent(path, parameterText(parameters, totals, rowCount));
 }
 

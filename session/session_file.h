@@ -18,6 +18,7 @@
 #include "search/scan_observer.h"
 #include "search/scan_types.h"
 #include "session/session_progress.h"
+#include "settings/settings_table.h"
 
 #include <cstdint>
 #include <functional>
@@ -69,10 +70,13 @@ FileWriteResult WriteSessionFile(const std::string& path, const SessionParameter
                                  const SessionTotals& totals, const ResultTable& table,
                                  SessionContent content, const SessionProgressFn& progress = {});
 
-// Writes the parameter section alone (the default session kept for the next start); the
-// header records `rowCount` rows. Callers may ignore the answer: a default session that
-// cannot be written only means the next start begins with the defaults.
-FileWriteResult SaveDefaultParameters(const std::string& path, const SessionParameters& parameters,
+// Run at the start of every scan and when the main window closes: stores the main window's
+// geometry in the settings, then, unless `path` is empty, writes the parameter section
+// alone (the default session kept for the next start); the header records `rowCount`
+// rows. Callers may ignore the answer: a default session that cannot be written only
+// means the next start begins with the defaults.
+FileWriteResult SaveDefaultParameters(SettingsStore& store, const WindowGeometry& window,
+                                      const std::string& path, const SessionParameters& parameters,
                                       const SessionTotals& totals, int rowCount);
 
 struct LoadedParameters {

@@ -339,13 +339,20 @@ TEST(SessionParameters, LoadParametersStopsAtTheResultSection) {
     EXPECT_FALSE(LoadParameters(tree.addFile("r.pwf", "1,1\r\n")).ok);
 }
 
-TEST(SessionParameters, DefaultParametersWriteTheParameterSectionAlone) {
+TEST(SessionParameters, DefaultParametersStoreTheGeometryAndTheParameterSectionAlone) {
     TempTree tree;
+    MemorySettingsStore store;
     const std::string path = tree.path("default.pwf");
-    ASSERT_TRUE(SaveDefaultParameters(path, twoPaths(), {7, 8, 9, 10}, 42).ok);
+    ASSERT_TRUE(
+        SaveDefaultParameters(store, {9000, 6000, 15, 30}, path, twoPaths(), {7, 8, 9, 10}, 42).ok);
     const std::string text = tree.read("default.pwf");
     EXPECT_EQ(text, "2,0,1,42,7,8,9,10,0,2,0\r\n/data/photos,Yes,All files(*.*),10,,15\r\n"
                     "/data/photos/cache,No,,,,16\r\n");
+    EXPECT_EQ(loadWindowSize(store), (WindowGeometry{9000, 6000, 15, 30}));
+
+    // Without a path only the geometry is stored.
+    EXPECT_TRUE(SaveDefaultParameters(store, {1, 2, 3, 4}, "", twoPaths(), {}, 0).ok);
+    EXPECT_EQ(loadWindowSize(store), (WindowGeometry{1, 2, 3, 4}));
 }
 
 // A folder mounted read-only onto itself: the superuser writes through permission bits,
