@@ -2,9 +2,9 @@
 
 #include "common/text.h"
 #include "search/enumeration.h"
+#include "search/scan.h"
 
 #include <charconv>
-#include <filesystem>
 
 namespace pw::cli {
 
@@ -136,7 +136,7 @@ std::string applyValue(CliOptions& options, std::string_view option, std::string
         if (value.empty()) {
             return "--exclude needs a folder";
         }
-        options.excluded.push_back(normalFolder(value));
+        options.excluded.push_back(absoluteFolder(value));
     } else if (option == "--max-files") {
         std::int64_t count = 0;
         const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), count);
@@ -219,20 +219,6 @@ bool exportsHtml(std::string_view fileName) {
     return ext == "htm" || ext == "html";
 }
 
-std::string normalFolder(std::string_view folder) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    fs::path path = fs::absolute(fs::path(folder), ec);
-    if (ec) {
-        path = fs::path(folder);
-    }
-    std::string text = path.lexically_normal().string();
-    while (text.size() > 1 && text.back() == '/') {
-        text.pop_back();
-    }
-    return text;
-}
-
 ParseResult parseArguments(const std::vector<std::string_view>& args) {
     ParseResult result;
     CliOptions& options = result.options;
@@ -290,7 +276,9 @@ ParseResult parseArguments(const std::vector<std::string_view>& args) {
                 result.error = "an empty FOLDER name";
                 return result;
             }
-            options.folders.push_back(normalFolder(arg));
+            // The scan would make the folder absolute anyway; doing it here keeps a saved
+            // session usable from any working folder.
+            options.folders.push_back(absoluteFolder(arg));
         }
     }
     if (options.help) {

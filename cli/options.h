@@ -19,7 +19,7 @@ struct CliOptions {
     bool help = false;
     Command command = Command::Scan;
     SearchOptions search;
-    std::vector<std::string> folders;  // absolute and lexically normal
+    std::vector<std::string> folders;  // absoluteFolder() of the arguments
     std::vector<std::string> excluded; // the same form
     std::string mask = "All files(*.*)";
     bool subFolders = true;
@@ -54,10 +54,6 @@ std::string_view usageText();
 
 // The method's name on the command line and in the JSON output: byte, crc, name, zero.
 std::string_view methodName(SearchMethod method);
-
-// An absolute, lexically normal path without a trailing "/" (except for "/" itself), so
-// that the engine's exclusion and protection rules, which compare path texts, line up.
-std::string normalFolder(std::string_view folder);
 
 // One search-path row per folder, then one excluded row per --exclude.
 ScanRequest buildRequest(const CliOptions& options);

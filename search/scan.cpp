@@ -5,6 +5,7 @@
 #include "search/searches.h"
 
 #include <cstring>
+#include <filesystem>
 #include <new>
 
 namespace pw {
@@ -91,6 +92,23 @@ void search(const ScanRequest& request, ScanObserver& observer, const CancelToke
 
 } // namespace
 
+std::string absoluteFolder(std::string_view folder) {
+    namespace fs = std::filesystem;
+    if (folder.empty()) {
+        return {};
+    }
+    std::error_code ec;
+    fs::path path = fs::absolute(fs::path(folder), ec);
+    if (ec) {
+        path = fs::path(folder);
+    }
+    std::string text = path.lexically_normal().string();
+    while (text.size() > 1 && text.back() == '/') {
+        text.pop_back();
+    }
+    return text;
+}
+
 std::vector<std::string> includedFolders(const std::vector<SearchPathEntry>& paths) {
     std::vector<std::string> folders;
     for (const SearchPathEntry& entry : paths) {
@@ -118,8 +136,12 @@ std::string ScanResult::foldersText() const {
     return "Folders : " + std::to_string(foldersFound);
 }
 
-ScanResult StartScan(const ScanRequest& request, ScanObserver& observer,
+ScanResult StartScan(const ScanRequest& original, ScanObserver& observer,
                      const CancelToken& cancel) {
+    ScanRequest request = original;
+    for (SearchPathEntry& entry : request.paths) {
+        entry.folder = absoluteFolder(entry.folder);
+    }
     ScanResult result;
     result.grouped = request.options.method != SearchMethod::ZeroSize;
     result.searchFolders = includedFolders(request.paths);

@@ -268,15 +268,5 @@ TEST(ParseArguments, HelpWinsAndDoubleDashEndsOptions) {
     EXPECT_TRUE(parsed.options.folders[0].ends_with("/--json"));
 }
 
-TEST(NormalFolder, MakesAbsoluteNormalPathsWithoutTrailingSlash) {
-    EXPECT_EQ(normalFolder("/"), "/");
-    EXPECT_EQ(normalFolder("//"), "/");
-    EXPECT_EQ(normalFolder("/a/b/"), "/a/b");
-    EXPECT_EQ(normalFolder("/a/./b/../c//"), "/a/c");
-    const std::string relative = normalFolder("x/y/");
-    EXPECT_EQ(relative.front(), '/');
-    EXPECT_TRUE(relative.ends_with("/x/y"));
-}
-
 } // namespace
 } // namespace pw::cli

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <mutex>
@@ -419,6 +420,34 @@ TEST(Scan, OnlyExcludedRowsFindNothingAndComplete) {
     EXPECT_EQ(result.statusText(), "Search Completed.");
     EXPECT_EQ(result.filesText(), "Files : 0");
     EXPECT_EQ(result.duplicatesText(), "Duplicate Files: 0  Size: 0 Bytes");
+}
+
+TEST(AbsoluteFolder, MakesAbsoluteNormalPathsWithoutTrailingSlash) {
+    for (const auto& [text, expected] : std::vector<std::pair<std::string, std::string>>{
+             {"/", "/"}, {"//", "/"}, {"/a/b/", "/a/b"}, {"/a/./b/../c//", "/a/c"}, {"", ""}}) {
+        EXPECT_EQ(absoluteFolder(text), expected) << text;
+    }
+    EXPECT_EQ(absoluteFolder("x/y/"), std::filesystem::current_path().string() + "/x/y");
+}
+
+TEST(Scan, RelativeAndUntidyRowsAreWalkedAsAbsoluteFolders) {
+    // Excluded folders and listed paths are compared as texts: a relative or untidy row
+    // must still exclude, and list files under, the absolute folder it names.
+    TempTree tree;
+    tree.addFile("data/a", "same");
+    tree.addFile("data/b", "same");
+    tree.addFile("data/skip/c", "same");
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(tree.root());
+    ScanRequest r = request({"data/./x/../"}, SearchMethod::ByteToByte);
+    SearchPathEntry excluded;
+    excluded.folder = "data//skip/";
+    excluded.icon = kExcludeIcon;
+    r.paths.push_back(excluded);
+    const ScanResult result = scan(r);
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(groups(result, tree), (Groups{{"data/a", "data/b"}}));
+    EXPECT_EQ(result.searchFolders, (std::vector<std::string>{tree.root() + "/data"}));
 }
 
 TEST(Scan, CancellingDuringTheWalkEndsTerminatedWithNoRows) {
