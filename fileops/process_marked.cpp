@@ -5,10 +5,6 @@
 namespace pw {
 namespace {
 
-UserMessage noItemsMarked() {
-    return {"No items marked/checked", "Error"};
-}
-
 WarningLine warningLine(const ResultTable& table, int position) {
     const ResultTableRow& row = table.row(position);
     return {row.cell(kColFileName),
@@ -81,6 +77,17 @@ void warnAboutFullGroups(ResultTable& table, const WarningCallback& warning) {
 }
 
 } // namespace
+
+UserMessage noItemsMarked() {
+    return {"No items marked/checked", "Error"};
+}
+
+std::optional<UserMessage> checkMarksForCopy(const ResultTable& table) {
+    if (countMarked(table).count == 0) {
+        return noItemsMarked();
+    }
+    return std::nullopt;
+}
 
 MarkCheck checkMarks(ResultTable& table, bool zeroSize, const WarningCallback& warning) {
     MarkCheck check;

@@ -18,6 +18,15 @@
 
 namespace pw {
 
+// "No items marked/checked" / "Error": what the Delete, Move and Copy commands and
+// "Remove from result list" show when no row is marked.
+UserMessage noItemsMarked();
+
+// The Copy command's first step: noItemsMarked() when no row is marked, upon which the
+// command stops; nullopt otherwise. Copy shows no group warning and leaves the status text
+// as it is.
+std::optional<UserMessage> checkMarksForCopy(const ResultTable& table);
+
 // One line of the all-marked-group warning: the row's cells and its position in the list.
 struct WarningLine {
     std::string fileName;
@@ -41,7 +50,7 @@ using WarningCallback = std::function<std::string(const std::vector<WarningLine>
 struct MarkCheck {
     MarkedTotals totals;
     std::string totalsText;
-    std::optional<UserMessage> message; // "No items marked/checked" / "Error"
+    std::optional<UserMessage> message; // noItemsMarked()
 
     bool proceed() const { return !message.has_value(); }
 };
@@ -81,8 +90,8 @@ ProcessOutcome ProcessMarkedFiles(ResultTable& table, MarkedOperation operation,
                                   const WarningCallback& warning, const OperationDialog& dialog);
 
 // "Remove from result list": removes every marked row (the files stay), then the rows of
-// groups left alone (RemoveLoneRows). The message "No items marked/checked" when no row
-// was marked. The status text is not recomputed.
+// groups left alone (RemoveLoneRows). noItemsMarked() when no row was marked. The status
+// text is not recomputed.
 std::optional<UserMessage> RemoveFromResult(ResultTable& table);
 
 } // namespace pw

@@ -154,6 +154,10 @@ TEST(CheckMarks, NothingMarkedZeroSizeAndStrayGroups) {
     EXPECT_EQ(empty.message->text, "No items marked/checked");
     EXPECT_EQ(empty.message->title, "Error");
     EXPECT_EQ(empty.totalsText, "Total Files Marked 0 Size 0 Bytes");
+    // Copy stops with the same message, and goes on when one row is marked.
+    EXPECT_EQ(checkMarksForCopy(none)->text, "No items marked/checked");
+    none.row(2).setMarked(true);
+    EXPECT_FALSE(checkMarksForCopy(none));
 
     // Zero-size rows never warn, and their size is not added.
     ResultTable zero = tableOf({{"z1", 0, true, 0}, {"z2", 0, true, 700}}, false);
