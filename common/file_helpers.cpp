@@ -1,6 +1,10 @@
 #include "common/file_helpers.h"
 
+#include <cstdlib>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 namespace pw {
 
@@ -12,6 +16,23 @@ std::string_view TrimNull(std::string_view text) {
 bool FileExists(const std::string& fullPath) {
     struct stat st {};
     return ::lstat(fullPath.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string dataHomeFolder() {
+    if (const char* dataHome = std::getenv("XDG_DATA_HOME"); dataHome && dataHome[0] == '/') {
+        return dataHome;
+    }
+    if (const char* home = std::getenv("HOME"); home && home[0] == '/') {
+        return std::string(home) + "/.local/share";
+    }
+    passwd entry{};
+    passwd* found = nullptr;
+    std::vector<char> buffer(16384);
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
+        found->pw_dir && found->pw_dir[0] == '/') {
+        return std::string(found->pw_dir) + "/.local/share";
+    }
+    return {};
 }
 
 } // namespace pw

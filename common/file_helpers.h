@@ -12,4 +12,10 @@ std::string_view TrimNull(std::string_view text);
 // True when the path names an existing regular file (links are not followed).
 bool FileExists(const std::string& fullPath);
 
+// The per-user data folder of the freedesktop.org base directory rules: $XDG_DATA_HOME
+// when it is an absolute path (a relative one is ignored, as the rules ask), else
+// ~/.local/share, with HOME or, when HOME is no absolute path, the home folder of the
+// user database. Empty when neither gives a home folder.
+std::string dataHomeFolder();
+
 } // namespace pw

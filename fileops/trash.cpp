@@ -1,5 +1,6 @@
 #include "fileops/trash.h"
 
+#include "common/file_helpers.h"
 #include "fileops/linux_shell.h"
 
 #include <cerrno>
@@ -83,13 +84,8 @@ TrashLocations defaultTrashLocations() {
     TrashLocations locations;
     locations.uid = ::getuid();
     locations.topDirectory = findTopDirectory;
-    // The XDG base directory rules ignore a relative XDG_DATA_HOME.
-    const char* dataHome = std::getenv("XDG_DATA_HOME");
-    const char* home = std::getenv("HOME");
-    if (dataHome != nullptr && dataHome[0] == '/') {
-        locations.homeTrash = std::string(dataHome) + "/Trash";
-    } else if (home != nullptr && home[0] == '/') {
-        locations.homeTrash = std::string(home) + "/.local/share/Trash";
+    if (const std::string dataHome = dataHomeFolder(); !dataHome.empty()) {
+        locations.homeTrash = dataHome + "/Trash";
     }
     return locations;
 }

@@ -14,15 +14,15 @@
 namespace pw {
 
 struct TrashLocations {
-    // $XDG_DATA_HOME/Trash; empty when neither XDG_DATA_HOME nor HOME gives a place.
+    // dataHomeFolder() + "/Trash"; empty when there is no data folder.
     std::string homeTrash;
     uid_t uid = 0;
     // The top folder of the mount that holds `folder` (an absolute folder path).
     std::function<std::string(const std::string& folder)> topDirectory;
 };
 
-// The locations of this process: XDG_DATA_HOME (an absolute path) or else
-// HOME/.local/share, the real user id, and findTopDirectory.
+// The locations of this process: the home trash in dataHomeFolder(), the real user id,
+// and findTopDirectory.
 TrashLocations defaultTrashLocations();
 
 // The highest folder above `folder` (itself included) on the same device, found by

@@ -4,6 +4,7 @@
 
 #include "fileops/linux_shell.h"
 #include "fileops/trash.h"
+#include "support/scoped_env.h"
 #include "support/temp_tree.h"
 
 #include <cerrno>
@@ -18,31 +19,10 @@ namespace pw {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ScopedEnv;
 using test::TempTree;
 
 constexpr std::time_t kNow = 1'700'000'000;
-
-// Points an environment variable elsewhere for the scope's life.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : m_name(name) {
-        if (const char* old = std::getenv(name)) {
-            m_saved = old;
-        }
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() {
-        if (m_saved) {
-            ::setenv(m_name.c_str(), m_saved->c_str(), 1);
-        } else {
-            ::unsetenv(m_name.c_str());
-        }
-    }
-
-private:
-    std::string m_name;
-    std::optional<std::string> m_saved;
-};
 
 std::string expectedDate(std::time_t time) {
     std::tm local{};

@@ -6,25 +6,6 @@
 
 namespace velomail::test {
 
-ScopedEnv::ScopedEnv(const char* name, std::optional<std::string> value) : m_name(name) {
-    if (const char* old = std::getenv(name)) {
-        m_saved = old;
-    }
-    if (value) {
-        setenv(name, value->c_str(), 1);
-    } else {
-        unsetenv(name);
-    }
-}
-
-ScopedEnv::~ScopedEnv() {
-    if (m_saved) {
-        setenv(m_name.c_str(), m_saved->c_str(), 1);
-    } else {
-        unsetenv(m_name.c_str());
-    }
-}
-
 std::string takeAnswer(char16_t* text) {
     if (text == nullptr) {
         return "(no result)";

@@ -1,26 +1,15 @@
 #pragma once
 // Helpers shared by the component's tests: an Smtp object made through the library's own
-// class factory whose calls answer plain text (and free the result), and scoped
-// environment variables.
+// class factory whose calls answer plain text (and free the result).
 
-#include <optional>
+#include "support/scoped_env.h"
+
 #include <string>
 #include <velomail/velomail.h>
 
 namespace velomail::test {
 
-// Sets (or, with nullopt, removes) an environment variable until the end of the scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, std::optional<std::string> value);
-    ~ScopedEnv();
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    std::string m_name;
-    std::optional<std::string> m_saved;
-};
+using pw::test::ScopedEnv;
 
 // The result string as UTF-8 ("OK", "FAIL"), freed with VmFreeString.
 std::string takeAnswer(char16_t* text);
