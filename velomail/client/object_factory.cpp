@@ -83,6 +83,16 @@ std::optional<Registry> readRegistry() {
     return file.empty() ? std::nullopt : loadRegistry(file);
 }
 
+std::optional<std::string> libraryOf(const Registry& registry, const GUID& clsid) {
+    auto path =
+        registry.value("CLSID/" + guidToString(clsid) + "/InprocServer32", Registry::DefaultValue);
+    // A relative path would load whatever the current folder or search path offers.
+    if (!path || path->empty() || path->front() != '/') {
+        return std::nullopt;
+    }
+    return path;
+}
+
 } // namespace
 
 ObjectRef::ObjectRef(ObjectRef&& other) noexcept
@@ -137,16 +147,31 @@ HRESULT classIdFromProgId(std::string_view progId, GUID& clsid) {
     return CO_E_CLASSSTRING;
 }
 
+std::optional<std::string> registeredLibrary(const GUID& clsid) {
+    const auto registry = readRegistry();
+    return registry ? libraryOf(*registry, clsid) : std::nullopt;
+}
+
+HRESULT registerLibrary(const std::string& libraryPath) {
+    void* handle = dlopen(libraryPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
+        return CO_E_DLLNOTFOUND;
+    }
+    using RegisterFn = HRESULT (*)();
+    const auto registerServer = reinterpret_cast<RegisterFn>(dlsym(handle, "DllRegisterServer"));
+    const HRESULT result = registerServer != nullptr ? registerServer() : CO_E_ERRORINDLL;
+    dlclose(handle);
+    return result;
+}
+
 HRESULT createObject(const GUID& clsid, const GUID& iid, ObjectRef& object) {
     object.reset();
     const auto registry = readRegistry();
     if (!registry) {
         return E_FAIL;
     }
-    const auto path =
-        registry->value("CLSID/" + guidToString(clsid) + "/InprocServer32", Registry::DefaultValue);
-    // A relative path would load whatever the current folder or search path offers.
-    if (!path || path->empty() || path->front() != '/') {
+    const auto path = libraryOf(*registry, clsid);
+    if (!path) {
         return REGDB_E_CLASSNOTREG;
     }
     LoadedModule* module = nullptr;

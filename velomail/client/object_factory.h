@@ -6,6 +6,8 @@
 // Thread-safe: the table of loaded libraries is shared by all threads.
 
 #include <cstddef>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <velomail/velomail.h>
 
@@ -40,6 +42,15 @@ private:
     IUnknown* m_object = nullptr;
     LoadedModule* m_module = nullptr;
 };
+
+// The library the registry file names for the class, an absolute path; nullopt when the
+// class or its library path is not registered, or the file cannot be read.
+std::optional<std::string> registeredLibrary(const GUID& clsid);
+
+// Registers the library at `libraryPath` through its own DllRegisterServer.
+// CO_E_DLLNOTFOUND when it does not load, CO_E_ERRORINDLL when it lacks that entry point;
+// otherwise what it answered.
+HRESULT registerLibrary(const std::string& libraryPath);
 
 // The CLSID registered for a ProgID (a ProgID without its own CLSID entry is followed
 // through CurVer). CO_E_CLASSSTRING when unknown; E_FAIL when the file cannot be read.
