@@ -96,30 +96,27 @@ TEST(CheckMarks, WarningShowsTheGroupsRowsWithTheirPositions) {
     EXPECT_TRUE(check.proceed());
 }
 
-TEST(CheckMarks, KeepAllUnmarksTheLastRowOfThisAndEveryLaterFullGroup) {
-    ResultTable table = tableOf(twoFullGroups());
-    ScriptedWarning warning{{"1"}, {}};
-    const MarkCheck check = checkMarks(table, false, warning.callback());
-
-    EXPECT_EQ(warning.shown.size(), 1u);
-    EXPECT_EQ(names(table, true), (Names{"a1", "b1", "c1", "c2"}));
-    EXPECT_EQ(check.totalsText, "Total Files Marked 4 Size 2.00 KB");
-}
-
-TEST(CheckMarks, IgnoreStopsWarningAndKeepsEveryMark) {
-    ResultTable table = tableOf(twoFullGroups());
-    ScriptedWarning warning{{"2"}, {}};
-    const MarkCheck check = checkMarks(table, false, warning.callback());
-    EXPECT_EQ(warning.shown.size(), 1u);
-    EXPECT_EQ(check.totals.count, 6);
-}
-
-TEST(CheckMarks, ClosedWarningCountsAsContinueAndWarnsAgain) {
-    ResultTable table = tableOf(twoFullGroups());
-    ScriptedWarning warning{{"", "unexpected"}, {}};
-    const MarkCheck check = checkMarks(table, false, warning.callback());
-    EXPECT_EQ(warning.shown.size(), 2u);
-    EXPECT_EQ(check.totals.count, 6);
+TEST(CheckMarks, EachAnswerOfTheWarning) {
+    struct Case {
+        std::vector<std::string> answers;
+        std::size_t warnings;
+        Names marked;
+    };
+    const Names all{"a1", "a2", "b1", "c1", "c2", "c3"};
+    for (const Case& c : {
+             // Keep all: the last row of this and of every later full group, unasked.
+             Case{{"1"}, 1, {"a1", "b1", "c1", "c2"}},
+             Case{{"2"}, 1, all}, // ignore: no more warnings, every mark stays
+             // Closed without a button: as "3", and the next full group warns again.
+             Case{{"", "unexpected"}, 2, all},
+         }) {
+        ResultTable table = tableOf(twoFullGroups());
+        ScriptedWarning warning{c.answers, {}};
+        const MarkCheck check = checkMarks(table, false, warning.callback());
+        EXPECT_EQ(warning.shown.size(), c.warnings) << c.answers.front();
+        EXPECT_EQ(names(table, true), c.marked) << c.answers.front();
+        EXPECT_EQ(check.totals.count, static_cast<std::int64_t>(c.marked.size()));
+    }
 }
 
 TEST(CheckMarks, MarksChangedInTheWarningAreCounted) {
