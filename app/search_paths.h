@@ -69,7 +69,8 @@ bool updateMaskList(SettingsStore& store, std::vector<std::string>& masks,
 // blank mask gives "All files(*.*)" as the row's file types; an excluded folder gets
 // sub-folders "Yes", no file types and empty size boxes. Then the mask-list update, and
 // the mask box text and both size boxes are stored as the last entries. Returns the row
-// the dialog describes: icon 16 excluded, 15 searched.
+// the dialog describes (icon 16 excluded, 15 searched): Edit puts it in place of the
+// edited row, Add hands it to addOrUpdateSearchPath.
 SearchPathEntry acceptFolderForm(FolderForm& form, std::vector<std::string>& masks,
                                  SettingsStore& store);
 
