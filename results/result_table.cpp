@@ -6,29 +6,11 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
-#include <limits>
 
 namespace pw {
 namespace {
 
 constexpr std::size_t kProgressEvery = 500;
-
-// The leading decimal digits of a text as a number, saturating instead of overflowing.
-std::uint64_t leadingNumber(std::string_view text) {
-    text = trimBlanks(text);
-    std::uint64_t value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') {
-            break;
-        }
-        const auto digit = static_cast<std::uint64_t>(c - '0');
-        if (value > (std::numeric_limits<std::uint64_t>::max() - digit) / 10) {
-            return std::numeric_limits<std::uint64_t>::max();
-        }
-        value = value * 10 + digit;
-    }
-    return value;
-}
 
 std::string groupNumberKey(std::int64_t group) {
     char buffer[32];
@@ -62,7 +44,7 @@ const std::array<std::string_view, kColumnCount> kColumnCaptions = {
     "Path",      "sortSize",    "sortDate",       "sortGrpno",    "Ext"};
 
 std::uint64_t ResultTableRow::size() const {
-    return leadingNumber(cell(kColSize));
+    return static_cast<std::uint64_t>(std::max<std::int64_t>(leadingNumber(cell(kColSize)), 0));
 }
 
 std::int64_t ResultTableRow::group() const {
@@ -113,7 +95,7 @@ bool ResultTable::shaded(int zeroBasedPosition) const {
 ResultTableRow makeTableRow(const ResultRow& row, std::int64_t group) {
     ResultTableRow out;
     out.cell(kColFileName) = row.name;
-    out.cell(kColSize) = std::to_string(leadingNumber(row.sizeKey));
+    out.cell(kColSize) = std::to_string(row.size);
     out.cell(kColModified) = row.dateText;
     out.cell(kColVersion) = group > 0 ? row.version : "N/A";
     out.cell(kColGroup) = group > 0 ? std::to_string(group) : "N/A";

@@ -220,7 +220,7 @@ TEST(ResultTableRow, SizeAndGroupReadDefensively) {
     EXPECT_EQ(row.size(), 12u);
     EXPECT_EQ(row.group(), 0);
     row.cell(kColSize) = "99999999999999999999999";
-    EXPECT_EQ(row.size(), std::numeric_limits<std::uint64_t>::max());
+    EXPECT_EQ(row.size(), std::numeric_limits<std::int64_t>::max());
     row.setMarked(true);
     EXPECT_EQ(row.icon, kMarkedIcon);
 }
