@@ -102,13 +102,14 @@ void writeJson(std::ostream& out, const JsonSummary& summary, const ResultTable&
     constexpr std::string_view kInRow = ", ";
     const auto& rows = table.rows();
     std::string text = "{\n  ";
-    appendTextField(text, "", "status", summary.status);
+    const ScanTotals& totals = summary.totals;
+    appendTextField(text, "", "status", totals.statusText());
     appendTextField(text, kTop, "method", summary.method);
     appendField(text, kTop, "fuzzy", summary.fuzzy ? "true" : "false");
-    appendField(text, kTop, "files", std::to_string(summary.files));
-    appendField(text, kTop, "folders", std::to_string(summary.folders));
-    appendField(text, kTop, "duplicate_count", std::to_string(summary.duplicateCount));
-    appendField(text, kTop, "duplicate_size", std::to_string(summary.duplicateSize));
+    appendField(text, kTop, "files", std::to_string(totals.filesFound));
+    appendField(text, kTop, "folders", std::to_string(totals.foldersFound));
+    appendField(text, kTop, "duplicate_count", std::to_string(totals.duplicateCount));
+    appendField(text, kTop, "duplicate_size", std::to_string(totals.duplicateSize));
     appendField(text, kTop, "rows", rows.empty() ? "[" : "[\n");
     // Written in pieces so that a listing of many thousand rows never sits in memory twice.
     for (std::size_t i = 0; i < rows.size(); ++i) {

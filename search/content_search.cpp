@@ -159,7 +159,7 @@ void FindDuplicatesBySize(SearchContext& context) {
     const auto total = static_cast<std::int64_t>(items.size());
     std::int32_t dropped = 0;
     std::vector<SizeRun> runs = collectRuns(items, dropped);
-    context.result.filesFound -= dropped;
+    context.result.totals.filesFound -= dropped;
     std::int64_t inRuns = 0;
     for (const SizeRun& run : runs) {
         inRuns += static_cast<std::int64_t>(run.members.size());
@@ -205,8 +205,8 @@ void FindDuplicatesBySize(SearchContext& context) {
             for (std::size_t k = 0; k < group.size(); ++k) {
                 const Candidate& c = run.members[group[k]];
                 if (k > 0) {
-                    ++r.duplicateCount;
-                    r.duplicateSize += static_cast<std::int64_t>(c.size);
+                    ++r.totals.duplicateCount;
+                    r.totals.duplicateSize += static_cast<std::int64_t>(c.size);
                 }
                 r.rows.push_back(makeResultRow(context.candidates, c, r.groupToggle));
             }

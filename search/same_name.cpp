@@ -15,7 +15,7 @@ std::string nameKey(const Candidate& c) {
 void FindSameNames(SearchContext& context) {
     auto& items = context.candidates.items();
     const auto total = static_cast<std::int64_t>(items.size());
-    context.result.filesFound -= dropRepeatedNames(items);
+    context.result.totals.filesFound -= dropRepeatedNames(items);
     ProgressThrottle throttle;
     std::int64_t processed = 0;
     std::size_t i = 0;
@@ -33,8 +33,8 @@ void FindSameNames(SearchContext& context) {
             r.groupToggle = r.groupToggle != 1 ? 1 : 2;
             for (std::size_t k = i; k < end; ++k) {
                 if (k > i) {
-                    ++r.duplicateCount;
-                    r.duplicateSize += static_cast<std::int64_t>(items[k].size);
+                    ++r.totals.duplicateCount;
+                    r.totals.duplicateSize += static_cast<std::int64_t>(items[k].size);
                 }
                 r.rows.push_back(makeResultRow(context.candidates, items[k], r.groupToggle));
             }
@@ -50,7 +50,7 @@ void FindSameNames(SearchContext& context) {
 
 void ListZeroSizeFiles(SearchContext& context) {
     auto& items = context.candidates.items();
-    context.result.filesFound -= dropSecondListings(items);
+    context.result.totals.filesFound -= dropSecondListings(items);
     context.result.grouped = false;
     for (const Candidate& c : items) {
         // A file deleted since the listing is left out.

@@ -77,23 +77,30 @@ private:
     std::atomic<bool> m_flag{false};
 };
 
-struct ScanResult {
-    bool cancelled = false; // the "Search Terminated." ending
-    bool grouped = true;    // false after the zero-size listing
-    std::vector<ResultRow> rows;
+// How a scan ended and what it counted: what a scan returns, what a session keeps and
+// what the front ends show.
+struct ScanTotals {
     std::int32_t filesFound = 0;
     std::int32_t foldersFound = 0;
     std::int32_t duplicateCount = 0;
     std::int64_t duplicateSize = 0; // bytes
-    std::int16_t groupToggle = 0;
-    std::vector<FileIssue> issues;
-    std::vector<std::string> searchFolders; // includedFolders() of the request
+    bool cancelled = false;         // the "Search Terminated." ending: cancelled or stopped
 
-    // The closing texts of the status bar panels 1 to 4.
+    // The closing texts of the status bar panels 1 to 4: "Search Completed." or "Search
+    // Terminated.", "Duplicate Files: 3  Size: 1.50 KB", "Files : 12", "Folders : 4".
     std::string statusText() const;
     std::string duplicatesText() const;
     std::string filesText() const;
     std::string foldersText() const;
+};
+
+struct ScanResult {
+    ScanTotals totals;
+    bool grouped = true; // false after the zero-size listing
+    std::vector<ResultRow> rows;
+    std::int16_t groupToggle = 0;
+    std::vector<FileIssue> issues;
+    std::vector<std::string> searchFolders; // includedFolders() of the request
 };
 
 } // namespace pw

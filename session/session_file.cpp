@@ -285,12 +285,12 @@ private:
         m_session.table.clear();
         LoadSearchResult(m_session.table, result, exists, progress);
         m_session.table.setGrouped(true);
-        m_session.totals.filesFound = result.filesFound;
-        m_session.totals.duplicateCount = result.duplicateCount;
-        m_session.totals.duplicateSize = result.duplicateSize;
+        m_session.totals.filesFound = result.totals.filesFound;
+        m_session.totals.duplicateCount = result.totals.duplicateCount;
+        m_session.totals.duplicateSize = result.totals.duplicateSize;
         m_session.rescanned = true;
-        m_session.cancelled = result.cancelled;
-        m_session.totals.cancelled = m_session.totals.cancelled || result.cancelled;
+        m_session.cancelled = result.totals.cancelled;
+        m_session.totals.cancelled = m_session.totals.cancelled || result.totals.cancelled;
         m_session.issues = result.issues;
     }
 
@@ -320,7 +320,7 @@ void appendJoined(std::string& out, std::initializer_list<std::string_view> fiel
 }
 
 // The header and the search-path lines, each line ended.
-std::string parameterText(const SessionParameters& parameters, const SessionTotals& totals,
+std::string parameterText(const SessionParameters& parameters, const ScanTotals& totals,
                           int rowCount) {
     const SearchOptions& o = parameters.options;
     std::string text =
@@ -342,11 +342,6 @@ std::string parameterText(const SessionParameters& parameters, const SessionTota
 }
 
 } // namespace
-
-SessionTotals SessionTotals::fromScan(const ScanResult& result) {
-    return {result.filesFound, result.foldersFound, result.duplicateCount, result.duplicateSize,
-            result.cancelled};
-}
 
 int sessionMethodNumber(SearchMethod method) {
     switch (method) {
@@ -379,7 +374,7 @@ std::string sessionHeaderProblem(std::string_view firstLine) {
     return {};
 }
 
-std::string sessionFileText(const SessionParameters& parameters, const SessionTotals& totals,
+std::string sessionFileText(const SessionParameters& parameters, const ScanTotals& totals,
                             const ResultTable& table, SessionContent content,
                             const SessionProgressFn& progress) {
     std::string text = parameterText(parameters, totals, table.rowCount());
@@ -405,7 +400,7 @@ std::string sessionFileText(const SessionParameters& parameters, const SessionTo
 }
 
 FileWriteResult WriteSessionFile(const std::string& path, const SessionParameters& parameters,
-                                 const SessionTotals& totals, const ResultTable& table,
+                                 const ScanTotals& totals, const ResultTable& table,
                                  SessionContent content, const SessionProgressFn& progress) {
     if (FileWriteResult listed = refuseListedTarget(path, table); !listed.ok) {
         return listed;
@@ -414,7 +409,7 @@ FileWriteResult WriteSessionFile(const std::string& path, const SessionParameter
 }
 
 FileWriteResult SaveDefaultParameters(const std::string& path, const SessionParameters& parameters,
-                                      const SessionTotals& totals, int rowCount) {
+                                      const ScanTotals& totals, int rowCount) {
     return replaceFileContent(path, parameterText(parameters, totals, rowCount));
 }
 
@@ -455,23 +450,6 @@ LoadedParameters LoadParameters(const std::string& path) {
     }
     loaded.ok = true;
     return loaded;
-}
-
-std::string LoadedSession::statusText() const {
-    return totals.cancelled ? "Search Terminated." : "Search Completed.";
-}
-
-std::string LoadedSession::duplicatesText() const {
-    return "Duplicate Files: " + std::to_string(totals.duplicateCount) +
-           "  Size: " + FormatSize(static_cast<double>(totals.duplicateSize));
-}
-
-std::string LoadedSession::filesText() const {
-    return "Files : " + std::to_string(totals.filesFound);
-}
-
-std::string LoadedSession::foldersText() const {
-    return "Folders : " + std::to_string(totals.foldersFound);
 }
 
 LoadedSession OpenPairwellFile(const std::string& fileName, const OpenOptions& options) {

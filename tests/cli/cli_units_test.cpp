@@ -136,7 +136,7 @@ TEST(JsonWriter, WritesSummaryAndRowsWithGroupNumbers) {
     ScanResult result = groupedResult({{"a1", 1}, {"a2", 1}, {"b1", 2}, {"b2", 2}});
     result.rows[0].size = 1234;
     result.rows[0].folder = "/bad\xFE/";
-    const JsonSummary summary{"Search Completed.", "byte", false, 7, 2, 2, 2468};
+    const JsonSummary summary{{7, 2, 2, 2468}, "byte", false};
     std::ostringstream out;
     writeJson(out, summary, listResult(result, allBut({"/bad\xFE/a1"})));
 

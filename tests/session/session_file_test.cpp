@@ -65,7 +65,7 @@ std::vector<std::string> lines(const std::string& text) {
 TEST(SessionWrite, HeaderPathsAndResultLinesAreLaidOutAsStored) {
     ResultTable table;
     table.rows() = {tableRow("a.txt", "/d/", 1234, 3), tableRow("b", "/e/", 1234, 3)};
-    const SessionTotals totals{120, 14, 1, 1234};
+    const ScanTotals totals{120, 14, 1, 1234};
     std::vector<std::int64_t> progress;
     const std::string text = sessionFileText(
         twoPaths(), totals, table, SessionContent::ParametersAndResult,
@@ -145,16 +145,16 @@ TEST(SessionRoundTrip, HostileNamesAndFoldersSurviveSaveAndLoad) {
 // Regression: how the scan ended was not stored, so a session saved from a cancelled scan
 // loaded as "Search Completed.".
 TEST(SessionRoundTrip, ATerminatedScanLoadsTerminated) {
-    SessionTotals totals{1, 2, 3, 4};
+    ScanTotals totals{1, 2, 3, 4};
     totals.cancelled = true;
     const std::string text =
         sessionFileText(twoPaths(), totals, ResultTable{}, SessionContent::ParametersOnly);
     // The nine fields a reader of the older layout takes, the version, then the status.
     EXPECT_EQ(text.substr(0, text.find("\r\n")), "2,0,1,0,1,2,3,4,0,2,1");
-    EXPECT_EQ(readSessionBytes(text).statusText(), "Search Terminated.");
+    EXPECT_EQ(readSessionBytes(text).totals.statusText(), "Search Terminated.");
     // Without the field, or with another text in it, a session reads as completed.
     for (const std::string header : {"2,0,1,0,1,2,3,4,0,2\r\n", "2,0,1,0,1,2,3,4,0,2,x\r\n"}) {
-        EXPECT_EQ(readSessionBytes(header).statusText(), "Search Completed.") << header;
+        EXPECT_EQ(readSessionBytes(header).totals.statusText(), "Search Completed.") << header;
     }
 }
 
@@ -198,10 +198,10 @@ TEST(SessionLoad, GroupsAreRenumberedInFileOrderAndExtIsRecomputed) {
     EXPECT_TRUE(s.table.grouped());
     EXPECT_EQ(s.table.distinctFolders, (std::vector<std::string>{"/p/", "/q/", "/r/"}));
     EXPECT_TRUE(s.showTotals());
-    EXPECT_EQ(s.statusText(), "Search Completed.");
-    EXPECT_EQ(s.duplicatesText(), "Duplicate Files: 3  Size: 300 Bytes");
-    EXPECT_EQ(s.filesText(), "Files : 9");
-    EXPECT_EQ(s.foldersText(), "Folders : 2");
+    EXPECT_EQ(s.totals.statusText(), "Search Completed.");
+    EXPECT_EQ(s.totals.duplicatesText(), "Duplicate Files: 3  Size: 300 Bytes");
+    EXPECT_EQ(s.totals.filesText(), "Files : 9");
+    EXPECT_EQ(s.totals.foldersText(), "Folders : 2");
     EXPECT_TRUE(status.empty());
 }
 

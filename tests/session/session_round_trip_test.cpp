@@ -64,7 +64,7 @@ TEST(SessionScanRoundTrip, EveryMethodComesBackAsItWasSavedAndExportsAlike) {
         ASSERT_GT(s.table.rowCount(), 1);
         const std::string path = tree.path("session.pwf");
         const SessionParameters params{s.request.options, s.request.paths};
-        ASSERT_TRUE(WriteSessionFile(path, params, SessionTotals::fromScan(s.result), s.table,
+        ASSERT_TRUE(WriteSessionFile(path, params, s.result.totals, s.table,
                                      SessionContent::ParametersAndResult)
                         .ok);
 
@@ -81,11 +81,12 @@ TEST(SessionScanRoundTrip, EveryMethodComesBackAsItWasSavedAndExportsAlike) {
         for (int c = 1; c <= kColumnCount; ++c) {
             EXPECT_EQ(column(loaded.table, c), column(s.table, c)) << "column " << c;
         }
-        EXPECT_EQ(loaded.duplicatesText(), s.result.duplicatesText());
-        EXPECT_EQ(loaded.filesText(), s.result.filesText());
-        EXPECT_EQ(loaded.foldersText(), s.result.foldersText());
+        EXPECT_EQ(loaded.totals.duplicatesText(), s.result.totals.duplicatesText());
+        EXPECT_EQ(loaded.totals.filesText(), s.result.totals.filesText());
+        EXPECT_EQ(loaded.totals.foldersText(), s.result.totals.foldersText());
 
-        const HtmlSummary summary{s.result.filesText(), s.result.duplicatesText(), "1/1/2026"};
+        const HtmlSummary summary{s.result.totals.filesText(), s.result.totals.duplicatesText(),
+                                  "1/1/2026"};
         EXPECT_EQ(delimitedExportText(loaded.table, {}, ","),
                   delimitedExportText(s.table, {}, ","));
         EXPECT_EQ(htmlExportText(loaded.table, {}, summary), htmlExportText(s.table, {}, summary));
@@ -98,8 +99,8 @@ TEST(SessionScanRoundTrip, EveryMethodComesBackAsItWasSavedAndExportsAlike) {
         EXPECT_EQ(again.rescanned, method != SearchMethod::ZeroSize);
         if (method == SearchMethod::ByteToByte || method == SearchMethod::Crc32) {
             EXPECT_EQ(column(again.table, kColFileName), column(s.table, kColFileName));
-            EXPECT_EQ(again.totals.duplicateCount, s.result.duplicateCount);
-            EXPECT_EQ(again.totals.duplicateSize, s.result.duplicateSize);
+            EXPECT_EQ(again.totals.duplicateCount, s.result.totals.duplicateCount);
+            EXPECT_EQ(again.totals.duplicateSize, s.result.totals.duplicateSize);
         }
     }
 }
@@ -110,9 +111,8 @@ TEST(SessionRescan, GroupsWhoseFilesNoLongerMatchDisappear) {
     const Scanned s = scan(tree, SearchMethod::ByteToByte);
     ASSERT_EQ(s.table.GroupCount, 2); // the x.bin pair and the z pair
     const std::string path = tree.path("s.pwf");
-    ASSERT_TRUE(WriteSessionFile(path, {s.request.options, s.request.paths},
-                                 SessionTotals::fromScan(s.result), s.table,
-                                 SessionContent::ParametersAndResult)
+    ASSERT_TRUE(WriteSessionFile(path, {s.request.options, s.request.paths}, s.result.totals,
+                                 s.table, SessionContent::ParametersAndResult)
                     .ok);
     tree.addRandomFile("d/z2", 300, 99); // same size, other content
 
@@ -132,7 +132,7 @@ TEST(SessionRescan, GroupsWhoseFilesNoLongerMatchDisappear) {
               (std::vector<std::string>{"x.bin", "x?copy.bin"}));
     EXPECT_EQ(loaded.totals.duplicateCount, 1);
     EXPECT_EQ(loaded.totals.duplicateSize, 5000);
-    EXPECT_EQ(loaded.filesText(), s.result.filesText());
+    EXPECT_EQ(loaded.totals.filesText(), s.result.totals.filesText());
     EXPECT_TRUE(loaded.table.shadingInstalled);
     ASSERT_FALSE(texts.empty());
     EXPECT_EQ(texts.back(), "Loading Searched Result...");
@@ -147,13 +147,13 @@ TEST(SessionRescan, ACancelledComparisonEndsTerminated) {
     OpenOptions options;
     options.reScan = true;
     options.cancel = &cancel;
-    const LoadedSession loaded = readSessionBytes(
-        sessionFileText({s.request.options, s.request.paths}, SessionTotals::fromScan(s.result),
-                        s.table, SessionContent::ParametersAndResult),
-        options);
+    const LoadedSession loaded =
+        readSessionBytes(sessionFileText({s.request.options, s.request.paths}, s.result.totals,
+                                         s.table, SessionContent::ParametersAndResult),
+                         options);
     EXPECT_TRUE(loaded.rescanned);
     EXPECT_TRUE(loaded.cancelled);
-    EXPECT_EQ(loaded.statusText(), "Search Terminated.");
+    EXPECT_EQ(loaded.totals.statusText(), "Search Terminated.");
 }
 
 } // namespace
