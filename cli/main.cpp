@@ -8,6 +8,7 @@
 #include "cli/text_writer.h"
 #include "common/buz_timer.h"
 #include "common/file_helpers.h"
+#include "results/load_result.h"
 #include "results/marking.h"
 #include "search/protected_trees.h"
 #include "search/scan.h"
@@ -170,15 +171,10 @@ int runScan(pw::cli::CliOptions options) {
     installInterruptHandler();
     const pw::buzTimer timer;
     const pw::ScanRequest request = buildRequest(options);
-    const pw::ScanResult result = pw::StartScan(request, observer, g_cancel);
-    observer.finish();
-    // The scan's working set (candidates, listings, read buffers) is free now but still
-    // resident; hand it back before the result table is built, so the two never add up.
-    malloc_trim(0);
-
     pw::ResultTable table;
-    pw::LoadSearchResult(table, result,
-                         [](const std::string& path) { return pw::FileExists(path); });
+    const pw::ScanOutcome result =
+        pw::LoadSearchResult(table, pw::StartScan(request, observer, g_cancel), pw::FileExists);
+    observer.finish();
     // Anything left unread makes the run a failure, though what was found is listed.
     failed |= observer.hadRuntimeError() || observer.declinedManyFiles() || !result.issues.empty();
     if (!options.sessionFile.empty()) {

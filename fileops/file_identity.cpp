@@ -47,7 +47,7 @@ ListedState checkStillListed(const std::string& path, std::uint64_t size,
 }
 
 ListedState verifyListed(const ResultTable& table, const ResultTableRow& row) {
-    return checkStillListed(row.fullPath(), row.size(), row.cell(kColModified),
+    return checkStillListed(row.fullPath(), row.size, cellText(row, kColModified),
                             table.searchFolders);
 }
 

@@ -169,15 +169,6 @@ void FindDuplicatesBySize(SearchContext& context) {
     // Groups are listed in run order; a cancelled scan lists the runs compared before the
     // first one it did not finish.
     ScanResult& r = context.result;
-    std::size_t grouped = 0;
-    for (const SizeRun& run : runs) {
-        if (run.groups) {
-            for (const auto& group : *run.groups) {
-                grouped += group.size();
-            }
-        }
-    }
-    r.rows.reserve(r.rows.size() + grouped);
     for (SizeRun& run : runs) {
         while (run.outOfMemory) {
             // Retry compares the run again here; Abort goes on with the next size.
@@ -201,14 +192,14 @@ void FindDuplicatesBySize(SearchContext& context) {
             break;
         }
         for (const auto& group : *run.groups) {
-            r.groupToggle = r.groupToggle != 1 ? 1 : 2;
+            ++r.groups;
             for (std::size_t k = 0; k < group.size(); ++k) {
                 const Candidate& c = run.members[group[k]];
                 if (k > 0) {
                     ++r.totals.duplicateCount;
                     r.totals.duplicateSize += static_cast<std::int64_t>(c.size);
                 }
-                r.rows.push_back(makeResultRow(context.candidates, c, r.groupToggle));
+                r.rows.push_back(makeResultRow(context.candidates, c, r.groups));
             }
         }
     }

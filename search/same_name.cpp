@@ -30,13 +30,13 @@ void FindSameNames(SearchContext& context) {
         }
         if (end - i >= 2) {
             ScanResult& r = context.result;
-            r.groupToggle = r.groupToggle != 1 ? 1 : 2;
+            ++r.groups;
             for (std::size_t k = i; k < end; ++k) {
                 if (k > i) {
                     ++r.totals.duplicateCount;
                     r.totals.duplicateSize += static_cast<std::int64_t>(items[k].size);
                 }
-                r.rows.push_back(makeResultRow(context.candidates, items[k], r.groupToggle));
+                r.rows.push_back(makeResultRow(context.candidates, items[k], r.groups));
             }
         }
         processed += static_cast<std::int64_t>(end - i);

@@ -26,7 +26,7 @@ struct DeleteFixture : ::testing::Test {
 
     void add(const std::string& relative, int group, bool marked) {
         tree.addFile(relative, "same bytes");
-        table.rows().push_back(test::listedRow(tree, relative, group, marked));
+        table.appendRow(test::listedRow(tree, relative, group, marked));
     }
 };
 
@@ -185,8 +185,8 @@ TEST_F(DeleteFixture, ConfirmAnswersWhenYesToAllIsOff) {
     ResultTable again;
     add("e.txt", 1, true);
     add("f.txt", 1, true);
-    again.rows().push_back(table.rows()[4]);
-    again.rows().push_back(table.rows()[5]);
+    again.appendRow(table.rows()[4]);
+    again.appendRow(table.rows()[5]);
     test::RecordingShell second;
     DeleteRun cancelled(again, second,
                         [](ShellOperation, const std::string&) { return ConfirmAnswer::Cancel; });

@@ -19,10 +19,10 @@ constexpr std::time_t kScanTime = 1'650'000'000;
 
 ResultTableRow listedRow(const TempTree& tree, const std::string& name, std::uint64_t size) {
     ResultTableRow row;
-    row.cell(kColFileName) = name;
-    row.cell(kColPath) = tree.root() + "/";
-    row.cell(kColSize) = std::to_string(size);
-    row.cell(kColModified) = DateText(kScanTime);
+    row.name = name;
+    row.folder = makeFolderText(tree.root() + "/");
+    row.size = size;
+    row.modified = localStamp(kScanTime);
     return row;
 }
 
@@ -70,7 +70,7 @@ TEST(FileIdentity, AFolderReplacedByALinkBelowTheSearchFolderCountsAsChanged) {
     ResultTable table;
     table.searchFolders = {tree.path("searched")};
     ResultTableRow row = listedRow(tree, "a.txt", 5);
-    row.cell(kColPath) = tree.path("searched/sub/");
+    row.folder = makeFolderText(tree.path("searched/sub/"));
     // The search folder itself may be reached through a link: the user named it so.
     EXPECT_EQ(verifyListed(table, row), ListedState::Unchanged);
     std::rename(tree.path("real/sub").c_str(), tree.path("real/sub.old").c_str());

@@ -65,11 +65,11 @@ ScanResult scan(const ScanRequest& r) {
 // The groups of a result as lists of paths relative to root.
 std::vector<std::vector<std::string>> groups(const ScanResult& result, const TempTree& tree) {
     std::vector<std::vector<std::string>> out;
-    int toggle = -1;
+    std::int32_t group = -1;
     for (const ResultRow& row : result.rows) {
-        if (row.groupToggle != toggle) {
+        if (row.group != group) {
             out.emplace_back();
-            toggle = row.groupToggle;
+            group = row.group;
         }
         out.back().push_back(row.fullPath().substr(tree.root().size() + 1));
     }
@@ -78,7 +78,7 @@ std::vector<std::vector<std::string>> groups(const ScanResult& result, const Tem
 
 using Groups = std::vector<std::vector<std::string>>;
 
-TEST(ByteToByte, GroupsEqualFilesInCandidateOrderWithAlternatingToggles) {
+TEST(ByteToByte, GroupsEqualFilesInCandidateOrderWithGroupIdsAndAlternatingToggles) {
     TempTree tree;
     const std::string a = test::randomBytes(3000, 1);
     const std::string b = test::randomBytes(3000, 2);
@@ -97,15 +97,17 @@ TEST(ByteToByte, GroupsEqualFilesInCandidateOrderWithAlternatingToggles) {
                                             {"z/a.dat", "x/a1.dat", "y/a1.dat"},
                                             {"y/b1.dat", "x/b2.dat"}}));
     ASSERT_EQ(result.rows.size(), 7u);
-    EXPECT_EQ(result.rows[0].groupToggle, 1);
-    EXPECT_EQ(result.rows[2].groupToggle, 2);
-    EXPECT_EQ(result.rows[5].groupToggle, 1);
-    EXPECT_EQ(result.groupToggle, 1);
+    EXPECT_EQ(result.rows[0].group, 1);
+    EXPECT_EQ(result.rows[2].group, 2);
+    EXPECT_EQ(result.rows[5].group, 3);
+    EXPECT_EQ(groupToggle(result.rows[2].group), 2);
+    EXPECT_EQ(groupToggle(result.rows[5].group), 1);
+    EXPECT_EQ(result.groups, 3);
     EXPECT_EQ(result.totals.duplicateCount, 4);
     EXPECT_EQ(result.totals.duplicateSize, 4 + 3000 * 3);
     EXPECT_EQ(result.totals.filesFound, 8);
     EXPECT_EQ(result.totals.foldersFound, 4);
-    EXPECT_EQ(result.rows[0].sizeKey, "000000000004");
+    EXPECT_EQ(result.rows[0].size, 4u);
     EXPECT_EQ(result.rows[0].version, "N/A");
     EXPECT_EQ(result.totals.statusText(), "Search Completed.");
     EXPECT_EQ(result.totals.duplicatesText(), "Duplicate Files: 4  Size: 8.79 KB");
@@ -402,9 +404,9 @@ TEST(ZeroSize, ListsEveryEmptyFileOnceWithoutGroups) {
     EXPECT_FALSE(result.grouped);
     ASSERT_EQ(result.rows.size(), 3u);
     for (const ResultRow& row : result.rows) {
-        EXPECT_EQ(row.sizeKey, "000000000000");
+        EXPECT_EQ(row.size, 0u);
         EXPECT_EQ(row.version, "N/A");
-        EXPECT_EQ(row.groupToggle, 0);
+        EXPECT_EQ(row.group, 0);
     }
     EXPECT_EQ(result.totals.filesFound, 3);
     EXPECT_EQ(result.totals.duplicateCount, 0);

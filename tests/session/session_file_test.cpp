@@ -4,6 +4,7 @@
 #include "common/format.h"
 #include "session/export_writers.h"
 #include "session/session_file.h"
+#include "support/table_with.h"
 #include "support/temp_tree.h"
 
 #include <gtest/gtest.h>
@@ -18,16 +19,14 @@ namespace {
 using test::TempTree;
 
 ResultTableRow tableRow(const std::string& name, const std::string& folder, std::uint64_t size,
-                        std::int64_t group) {
+                        std::int32_t group) {
     ResultRow r;
     r.name = name;
-    r.folder = folder;
+    r.folder = makeFolderText(folder);
     r.size = size;
-    r.sizeKey = SizeKey(size);
     r.version = "N/A";
     r.mtime = 1141747509;
-    r.dateText = DateText(r.mtime);
-    return makeTableRow(r, group);
+    return makeTableRow(std::move(r), group);
 }
 
 SessionParameters twoPaths() {
@@ -63,8 +62,8 @@ std::vector<std::string> lines(const std::string& text) {
 }
 
 TEST(SessionWrite, HeaderPathsAndResultLinesAreLaidOutAsStored) {
-    ResultTable table;
-    table.rows() = {tableRow("a.txt", "/d/", 1234, 3), tableRow("b", "/e/", 1234, 3)};
+    const ResultTable table =
+        test::tableWith({tableRow("a.txt", "/d/", 1234, 3), tableRow("b", "/e/", 1234, 3)});
     const ScanTotals totals{120, 14, 1, 1234};
     std::vector<std::int64_t> progress;
     const std::string text = sessionFileText(
@@ -101,11 +100,10 @@ TEST(SessionRoundTrip, HostileNamesAndFoldersSurviveSaveAndLoad) {
     SessionParameters params = twoPaths();
     params.paths[0].folder = ";odd,folder%2C";
     params.paths[0].fileTypes = "Pictures(*.jpg;*.png)";
-    ResultTable table;
     const std::string badUtf8 = "bad\xff\xfe";
-    table.rows() = {tableRow("what?.txt", "/a,b/%41/", 10, 1),
-                    tableRow(";semi\r\nline", "/x?y/", 10, 1), tableRow(badUtf8, "/z/", 7, 2),
-                    tableRow("ok", "/z/", 7, 2)};
+    const ResultTable table = test::tableWith(
+        {tableRow("what?.txt", "/a,b/%41/", 10, 1), tableRow(";semi\r\nline", "/x?y/", 10, 1),
+         tableRow(badUtf8, "/z/", 7, 2), tableRow("ok", "/z/", 7, 2)});
     const std::string path = tree.path("s.pwf");
     ASSERT_TRUE(
         WriteSessionFile(path, params, {4, 3, 2, 17}, table, SessionContent::ParametersAndResult)
@@ -127,9 +125,10 @@ TEST(SessionRoundTrip, HostileNamesAndFoldersSurviveSaveAndLoad) {
         const auto& got = loaded.table.row(i);
         const auto& want = table.row(i);
         for (int c = 1; c <= kColumnCount; ++c) {
-            EXPECT_EQ(got.cell(c), want.cell(c)) << "row " << i << " column " << c;
+            EXPECT_EQ(cellText(got, c), cellText(want, c)) << "row " << i << " column " << c;
         }
-        EXPECT_FALSE(got.marked());
+        EXPECT_TRUE(got.stored.empty());
+        EXPECT_FALSE(got.marked);
     }
     EXPECT_EQ(loaded.totals.filesFound, 4);
     EXPECT_EQ(loaded.totals.foldersFound, 3);
@@ -184,9 +183,9 @@ TEST(SessionLoad, GroupsAreRenumberedInFileOrderAndExtIsRecomputed) {
     std::vector<std::string> grpno;
     std::vector<std::string> ext;
     for (const auto& row : s.table.rows()) {
-        groups.push_back(row.cell(kColGroup));
-        grpno.push_back(row.cell(kColSortGrpno));
-        ext.push_back(row.cell(kColExt));
+        groups.push_back(cellText(row, kColGroup));
+        grpno.push_back(cellText(row, kColSortGrpno));
+        ext.push_back(cellText(row, kColExt));
     }
     EXPECT_EQ(groups, (std::vector<std::string>{"1", "1", "2", "2", "2"}));
     EXPECT_EQ(grpno.front(), "00000000003");
@@ -203,6 +202,55 @@ TEST(SessionLoad, GroupsAreRenumberedInFileOrderAndExtIsRecomputed) {
     EXPECT_EQ(s.totals.filesText(), "Files : 9");
     EXPECT_EQ(s.totals.foldersText(), "Folders : 2");
     EXPECT_TRUE(status.empty());
+}
+
+// Regression: a stored time of 12 AM or 12 PM read back as the other half of the day gave
+// the loaded row the wrong time.
+TEST(SessionLoad, RowsKeepOnlyTheStoredTextsTheirValuesWouldNotShow) {
+    const std::string header = "1,1,0,5,9,2,3,300,1\r\n";
+    const std::vector<std::string> rows{
+        // a size with a leading zero; a group number the loader renumbers
+        "a?0100?3/7/2006 4:05:09 PM?N/A?3?/p/?000000000100?20060307160509?00000000003",
+        // a date text with leading zeros, and a sort key another program wrote
+        "b?100?03/07/2006 04:05:09 PM?N/A?3?/p/?000000000100?20990101000000?00000000003",
+        // nothing a scan would write
+        "c?12abc?x?1.0?7?/q/?k?s?g",
+        // ordinary rows of group 2, at 12:05 AM and 12:05 PM
+        "d?100?3/7/2006 12:05:09 AM?N/A?7?/q/?000000000100?20060307000509?00000000002",
+        "e?100?3/7/2006 12:05:09 PM?N/A?7?/q/?000000000100?20060307120509?00000000002"};
+    std::string text = header;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        text += (i == 0 ? ";" : "") + rows[i] + "\r\n";
+    }
+    const LoadedSession s = readSessionBytes(text);
+    ASSERT_EQ(s.table.rowCount(), 5);
+    const ResultTableRow& midnight = s.table.row(4);
+    const ResultTableRow& noon = s.table.row(5);
+    EXPECT_EQ(midnight.modified, (LocalStamp{2006, 3, 7, 0, 5, 9}));
+    EXPECT_EQ(noon.modified, (LocalStamp{2006, 3, 7, 12, 5, 9}));
+    EXPECT_TRUE(midnight.stored.empty());
+    EXPECT_TRUE(noon.stored.empty());
+    EXPECT_FALSE(s.table.row(1).stored.empty());
+    EXPECT_EQ(s.table.row(3).size, 12u);
+
+    // Saved again, every row reads as stored but for the renumbered "Group" cell.
+    const std::string saved =
+        sessionFileText(s.parameters, s.totals, s.table, SessionContent::ParametersAndResult);
+    const auto l = lines(saved);
+    ASSERT_EQ(l.size(), 6u);
+    const std::string renumbered[] = {"1", "1", "2", "2", "2"};
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        std::string expected = (i == 0 ? ";" : "") + rows[i];
+        const std::size_t groupAt = [&expected] {
+            std::size_t at = 0;
+            for (int k = 0; k < 4; ++k) {
+                at = expected.find('?', at) + 1;
+            }
+            return at;
+        }();
+        expected.replace(groupAt, expected.find('?', groupAt) - groupAt, renumbered[i]);
+        EXPECT_EQ(l[i + 1], expected);
+    }
 }
 
 TEST(SessionLoad, OldFilesWithoutTheVersionAreReadAsStored) {
@@ -226,8 +274,8 @@ TEST(SessionLoad, OldFilesWithoutTheVersionAreReadAsStored) {
     const LoadedSession extra = readSessionBytes("1,1,0,1,1,1,0\n;a?b?1?d?v?1?/p/?k?s?g\n");
     EXPECT_TRUE(extra.complete);
     ASSERT_EQ(extra.table.rowCount(), 1);
-    EXPECT_EQ(extra.table.row(1).cell(kColFileName), "a");
-    EXPECT_EQ(extra.table.row(1).cell(kColPath), "1");
+    EXPECT_EQ(extra.table.row(1).name, "a");
+    EXPECT_EQ(extra.table.row(1).folderText(), "1");
     EXPECT_FALSE(extra.showTotals()); // one result line: the totals stay hidden
 }
 
@@ -239,7 +287,7 @@ TEST(SessionLoad, ZeroSizeRowsKeepTheirUngroupedCells) {
     EXPECT_TRUE(s.complete);
     EXPECT_FALSE(s.table.grouped());
     ASSERT_EQ(s.table.rowCount(), 2);
-    EXPECT_EQ(s.table.row(2).cell(kColGroup), "N/A");
+    EXPECT_EQ(cellText(s.table.row(2), kColGroup), "N/A");
     EXPECT_EQ(s.table.GroupCount, 0);
     EXPECT_FALSE(s.table.shadingInstalled);
 }
@@ -404,9 +452,8 @@ TEST(ListedTargets, AFileOfTheListIsNeverWrittenOver) {
     const std::string b = tree.addFile("b/x.txt", "same");
     const std::string unlisted = tree.addFile("c/x.txt", "other");
     const std::string link = tree.addSymlink(b, "link.csv");
-    ResultTable table;
-    table.rows() = {tableRow("x.txt", tree.path("a/"), 4, 1),
-                    tableRow("x.txt", tree.path("b/"), 4, 1)};
+    const ResultTable table = test::tableWith(
+        {tableRow("x.txt", tree.path("a/"), 4, 1), tableRow("x.txt", tree.path("b/"), 4, 1)});
     const std::string listed = ", a file of the result list; choose another file name.";
     EXPECT_EQ(
         WriteSessionFile(a, twoPaths(), {}, table, SessionContent::ParametersAndResult).message(),
