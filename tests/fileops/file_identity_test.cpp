@@ -27,13 +27,16 @@ ResultTableRow listedRow(const TempTree& tree, const std::string& name, std::uin
     return row;
 }
 
-TEST(FileIdentity, UnchangedFileMatchesItsRow) {
+TEST(FileIdentity, UnchangedFileMatchesItsRowAndAVanishedOneIsMissing) {
     TempTree tree;
     tree.addFile("a\xff.txt", "12345");
     tree.setMtime("a\xff.txt", kScanTime);
     EXPECT_EQ(verifyListed(ResultTable{}, listedRow(tree, "a\xff.txt", 5)), ListedState::Unchanged);
     EXPECT_EQ(checkStillListed(tree.path("a\xff.txt"), 5, DateText(kScanTime)),
               ListedState::Unchanged);
+    EXPECT_EQ(verifyListed(ResultTable{}, listedRow(tree, "gone.txt", 5)), ListedState::Missing);
+    EXPECT_EQ(checkStillListed(tree.path("no-folder/gone.txt"), 5, DateText(kScanTime)),
+              ListedState::Missing);
 }
 
 TEST(FileIdentity, EditedOrReplacedFilesCountAsChanged) {
@@ -93,13 +96,6 @@ TEST(FileIdentity, AFolderReplacedByALinkBelowTheSearchFolderCountsAsChanged) {
     std::rename(tree.path("real/sub").c_str(), tree.path("real/sub.old").c_str());
     tree.addSymlink(tree.path("other"), "real/sub");
     EXPECT_EQ(verifyListed(table, row), ListedState::Changed);
-}
-
-TEST(FileIdentity, VanishedFileIsMissing) {
-    TempTree tree;
-    EXPECT_EQ(verifyListed(ResultTable{}, listedRow(tree, "gone.txt", 5)), ListedState::Missing);
-    EXPECT_EQ(checkStillListed(tree.path("no-folder/gone.txt"), 5, DateText(kScanTime)),
-              ListedState::Missing);
 }
 
 } // namespace

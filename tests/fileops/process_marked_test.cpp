@@ -97,30 +97,24 @@ TEST(CheckMarks, WarningShowsTheGroupsRowsWithTheirPositions) {
     EXPECT_TRUE(check.proceed());
 }
 
-TEST(CheckMarks, KeepAllUnmarksTheLastRowOfThisAndEveryLaterFullGroup) {
-    ResultTable table = tableOf(twoFullGroups());
-    ScriptedWarning warning{{"1"}, {}};
-    const MarkCheck check = checkMarks(table, false, warning.callback());
+TEST(CheckMarks, EachAnswerOfTheWarningActsOnTheRestOfTheRun) {
+    // Keep-all unmarks the last row of this and every later full group without asking.
+    ResultTable keepAll = tableOf(twoFullGroups());
+    ScriptedWarning keep{{"1"}, {}};
+    EXPECT_EQ(checkMarks(keepAll, false, keep.callback()).totalsText,
+              "Total Files Marked 4 Size 2.00 KB");
+    EXPECT_EQ(keep.shown.size(), 1u);
+    EXPECT_EQ(names(keepAll, true), (Names{"a1", "b1", "c1", "c2"}));
 
-    EXPECT_EQ(warning.shown.size(), 1u);
-    EXPECT_EQ(names(table, true), (Names{"a1", "b1", "c1", "c2"}));
-    EXPECT_EQ(check.totalsText, "Total Files Marked 4 Size 2.00 KB");
-}
-
-TEST(CheckMarks, IgnoreStopsWarningAndKeepsEveryMark) {
-    ResultTable table = tableOf(twoFullGroups());
-    ScriptedWarning warning{{"2"}, {}};
-    const MarkCheck check = checkMarks(table, false, warning.callback());
-    EXPECT_EQ(warning.shown.size(), 1u);
-    EXPECT_EQ(check.totals.count, 6);
-}
-
-TEST(CheckMarks, ClosedWarningCountsAsContinueAndWarnsAgain) {
-    ResultTable table = tableOf(twoFullGroups());
-    ScriptedWarning warning{{"", "unexpected"}, {}};
-    const MarkCheck check = checkMarks(table, false, warning.callback());
-    EXPECT_EQ(warning.shown.size(), 2u);
-    EXPECT_EQ(check.totals.count, 6);
+    // Ignore stops warning and keeps every mark; a closed warning counts as continue and
+    // the next full group warns again.
+    for (const auto& [answers, shown] : {std::pair{std::vector<std::string>{"2"}, 1u},
+                                         std::pair{std::vector<std::string>{"", "x"}, 2u}}) {
+        ResultTable table = tableOf(twoFullGroups());
+        ScriptedWarning warning{answers, {}};
+        EXPECT_EQ(checkMarks(table, false, warning.callback()).totals.count, 6);
+        EXPECT_EQ(warning.shown.size(), shown);
+    }
 }
 
 TEST(CheckMarks, MarksChangedInTheWarningAreCounted) {
