@@ -102,32 +102,33 @@ void writeJson(std::ostream& out, const JsonSummary& summary, const ResultTable&
     constexpr std::string_view kInRow = ", ";
     const auto& rows = table.rows();
     std::string text = "{\n  ";
-    appendTextField(text, "", "status", summary.status);
+    const ScanTotals& totals = summary.totals;
+    appendTextField(text, "", "status", totals.statusText());
     appendTextField(text, kTop, "method", summary.method);
     appendField(text, kTop, "fuzzy", summary.fuzzy ? "true" : "false");
-    appendField(text, kTop, "files", std::to_string(summary.files));
-    appendField(text, kTop, "folders", std::to_string(summary.folders));
-    appendField(text, kTop, "duplicate_count", std::to_string(summary.duplicateCount));
-    appendField(text, kTop, "duplicate_size", std::to_string(summary.duplicateSize));
+    appendField(text, kTop, "files", std::to_string(totals.filesFound));
+    appendField(text, kTop, "folders", std::to_string(totals.foldersFound));
+    appendField(text, kTop, "duplicate_count", std::to_string(totals.duplicateCount));
+    appendField(text, kTop, "duplicate_size", std::to_string(totals.duplicateSize));
     appendField(text, kTop, "rows", rows.empty() ? "[" : "[\n");
     // Written in pieces so that a listing of many thousand rows never sits in memory twice.
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const ResultTableRow& row = rows[i];
         text += "    {";
-        appendTextField(text, "", "name", row.cell(kColFileName));
-        appendTextField(text, kInRow, "folder", row.cell(kColPath));
+        appendTextField(text, "", "name", row.name);
+        appendTextField(text, kInRow, "folder", row.folderText());
         // The escapes of an invalid name read back as other characters, which another
         // file may really have: the exact bytes let a consumer act on the right file.
-        if (!isValidUtf8(row.cell(kColPath)) || !isValidUtf8(row.cell(kColFileName))) {
+        if (!isValidUtf8(row.folderText()) || !isValidUtf8(row.name)) {
             appendTextField(text, kInRow, "path_bytes", base64(row.fullPath()));
         }
-        appendField(text, kInRow, "size", std::to_string(row.size()));
-        appendTextField(text, kInRow, "date", row.cell(kColModified));
-        appendTextField(text, kInRow, "version", row.cell(kColVersion));
+        appendField(text, kInRow, "size", std::to_string(row.size));
+        appendTextField(text, kInRow, "date", cellText(row, kColModified));
+        appendTextField(text, kInRow, "version", row.version);
         appendField(text, kInRow, "group",
-                    table.grouped() && row.group() > 0 ? std::to_string(row.group()) : "null");
+                    table.grouped() && row.group > 0 ? std::to_string(row.group) : "null");
         if (withMarks) {
-            appendField(text, kInRow, "marked", row.marked() ? "true" : "false");
+            appendField(text, kInRow, "marked", row.marked ? "true" : "false");
         }
         text += i + 1 < rows.size() ? "},\n" : "}\n";
         if (text.size() >= 64 * 1024) {

@@ -4,7 +4,6 @@
 
 #include "results/result_table.h"
 
-#include <cstdint>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -13,13 +12,9 @@
 namespace pw::cli {
 
 struct JsonSummary {
-    std::string status; // "Search Completed." or "Search Terminated."
+    ScanTotals totals;
     std::string method; // byte, crc, name, zero
     bool fuzzy = false;
-    std::int64_t files = 0;
-    std::int64_t folders = 0;
-    std::int64_t duplicateCount = 0;
-    std::int64_t duplicateSize = 0; // bytes
 };
 
 // Appends `text` as a quoted JSON string. Valid UTF-8 is copied with only the characters

@@ -8,6 +8,7 @@
 #include "cli/text_writer.h"
 #include "common/buz_timer.h"
 #include "common/file_helpers.h"
+#include "results/load_result.h"
 #include "results/marking.h"
 #include "search/protected_trees.h"
 #include "search/scan.h"
@@ -93,10 +94,10 @@ void printIssues(const std::vector<pw::FileIssue>& issues) {
     }
 }
 
-void printTotals(const std::string& status, const std::string& duplicates, const std::string& files,
-                 const std::string& folders, const pw::buzTimer& timer) {
-    std::fprintf(stderr, "%s\n%s\n%s\n%s\nElapsed: %s\n", status.c_str(), duplicates.c_str(),
-                 files.c_str(), folders.c_str(), timer.Elapsed().c_str());
+void printTotals(const pw::ScanTotals& totals, const pw::buzTimer& timer) {
+    std::fprintf(stderr, "%s\n%s\n%s\n%s\nElapsed: %s\n", totals.statusText().c_str(),
+                 totals.duplicatesText().c_str(), totals.filesText().c_str(),
+                 totals.foldersText().c_str(), timer.Elapsed().c_str());
 }
 
 // The message names the file; "export" or "session" says which output it was.
@@ -170,35 +171,25 @@ int runScan(pw::cli::CliOptions options) {
     installInterruptHandler();
     const pw::buzTimer timer;
     const pw::ScanRequest request = buildRequest(options);
-    const pw::ScanResult result = pw::StartScan(request, observer, g_cancel);
-    observer.finish();
-    // The scan's working set (candidates, listings, read buffers) is free now but still
-    // resident; hand it back before the result table is built, so the two never add up.
-    malloc_trim(0);
-
     pw::ResultTable table;
-    pw::LoadSearchResult(table, result,
-                         [](const std::string& path) { return pw::FileExists(path); });
+    const pw::ScanOutcome result =
+        pw::LoadSearchResult(table, pw::StartScan(request, observer, g_cancel), pw::FileExists);
+    observer.finish();
     // Anything left unread makes the run a failure, though what was found is listed.
     failed |= observer.hadRuntimeError() || observer.declinedManyFiles() || !result.issues.empty();
     if (!options.sessionFile.empty()) {
         failed |= !reportWrite(
-            "session", pw::WriteSessionFile(options.sessionFile, {request.options, request.paths},
-                                            pw::SessionTotals::fromScan(result), table,
-                                            pw::SessionContent::ParametersAndResult));
+            "session",
+            pw::WriteSessionFile(options.sessionFile, {request.options, request.paths},
+                                 result.totals, table, pw::SessionContent::ParametersAndResult));
     }
-    const JsonSummary summary{.status = result.statusText(),
-                              .method = std::string(methodName(options.search.method)),
-                              .fuzzy = options.search.fuzzy,
-                              .files = result.filesFound,
-                              .folders = result.foldersFound,
-                              .duplicateCount = result.duplicateCount,
-                              .duplicateSize = result.duplicateSize};
+    const pw::ScanTotals& totals = result.totals;
+    const JsonSummary summary{totals, std::string(methodName(options.search.method)),
+                              options.search.fuzzy};
     failed |= !present(options, summary, table,
-                       {result.filesText(), result.duplicatesText(), pw::todayShortDate()});
+                       {totals.filesText(), totals.duplicatesText(), pw::todayShortDate()});
     printIssues(result.issues);
-    printTotals(result.statusText(), result.duplicatesText(), result.filesText(),
-                result.foldersText(), timer);
+    printTotals(totals, timer);
     return exitStatus(failed);
 }
 
@@ -230,24 +221,17 @@ int runLoad(const pw::cli::CliOptions& options) {
                      shownPath(options.loadFile).c_str(), session.damage.c_str());
     }
     const pw::SearchOptions& search = session.parameters.options;
-    const JsonSummary summary{.status = session.statusText(),
-                              .method = std::string(methodName(search.method)),
-                              .fuzzy = search.fuzzy,
-                              .files = session.totals.filesFound,
-                              .folders = session.totals.foldersFound,
-                              .duplicateCount = session.totals.duplicateCount,
-                              .duplicateSize = session.totals.duplicateSize};
+    const JsonSummary summary{session.totals, std::string(methodName(search.method)), search.fuzzy};
     // A session of fewer than two result rows keeps its totals hidden, as the program does.
     const bool totals = session.showTotals();
     // A damaged file still lists what came before the damage, but the run failed.
     bool failed = observer.hadRuntimeError() || !session.complete || !session.issues.empty();
     failed |= !present(options, summary, session.table,
-                       {totals ? session.filesText() : "", totals ? session.duplicatesText() : "",
-                        pw::todayShortDate()});
+                       {totals ? session.totals.filesText() : "",
+                        totals ? session.totals.duplicatesText() : "", pw::todayShortDate()});
     printIssues(session.issues);
     if (totals) {
-        printTotals(session.statusText(), session.duplicatesText(), session.filesText(),
-                    session.foldersText(), timer);
+        printTotals(session.totals, timer);
     }
     return exitStatus(failed);
 }

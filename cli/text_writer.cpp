@@ -51,7 +51,7 @@ bool writeText(std::ostream& out, const ResultTable& table, PathEnd end) {
     EntryWriter writer(out, end);
     const auto& rows = table.rows();
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (i > 0 && table.grouped() && rows[i].cell(kColGroup) != rows[i - 1].cell(kColGroup)) {
+        if (i > 0 && table.grouped() && rows[i].group != rows[i - 1].group) {
             writer.endEntry();
         }
         writer.path(rows[i].fullPath());
@@ -62,7 +62,7 @@ bool writeText(std::ostream& out, const ResultTable& table, PathEnd end) {
 bool writeMarkedText(std::ostream& out, const ResultTable& table, PathEnd end) {
     EntryWriter writer(out, end);
     for (const ResultTableRow& row : table.rows()) {
-        if (row.marked()) {
+        if (row.marked) {
             writer.path(row.fullPath());
         }
     }

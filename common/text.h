@@ -37,4 +37,12 @@ bool isNumeric(std::string_view text);
 // Whether the text is valid UTF-8.
 bool isValidUtf8(std::string_view text);
 
+// The number at the start of a stored text, after any blanks or tabs: an optional sign and
+// the digits that follow, anything after them ignored; 0 when there is none. Saturates at
+// the limits of a signed 64-bit number instead of overflowing.
+std::int64_t leadingNumber(std::string_view text);
+
+// The same, clamped to a signed 32-bit number.
+std::int32_t leadingNumber32(std::string_view text);
+
 } // namespace pw

@@ -51,7 +51,7 @@ void CopyMoveRun::moveRow(const ResultTableRow& row, const std::string& path) {
                   {m_running.yesToAll, true, m_running.keepFolderStructure}, m_confirm);
     applyAnswer(result.answer, m_running.yesToAll);
     ++m_progress.value;
-    m_folders.AddFolderToCheck(row.cell(kColPath));
+    m_folders.AddFolderToCheck(row.folderText());
     // Judged by the source, whatever the shell answered.
     if (FileExists(path)) {
         m_errors.push_back(unableToMove(path));

@@ -25,7 +25,7 @@ void DeleteRun::processRow(const ResultTableRow& row) {
         ShellDelete(m_shell, path, {m_running.toTrash, m_running.yesToAll}, m_confirm);
     applyAnswer(result.answer, m_running.yesToAll);
     ++m_progress.value;
-    m_folders.AddFolderToCheck(row.cell(kColPath));
+    m_folders.AddFolderToCheck(row.folderText());
     // Success is the file's absence, whatever the shell answered.
     if (FileExists(path)) {
         m_errors.push_back(unableToDelete(path));

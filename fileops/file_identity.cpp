@@ -33,7 +33,8 @@ ListedState statListed(const std::vector<std::string>& searchFolders, const std:
 
 ListedState checkStillListed(const std::string& path, std::uint64_t size,
                              std::string_view modifiedText,
-                             const std::vector<std::string>& searchFolders) {
+                             const std::vector<std::string>& searchFolders,
+                             ListedIdentity identity) {
     struct stat info {};
     const ListedState state = statListed(searchFolders, path, info);
     if (state != ListedState::Unchanged) {
@@ -43,12 +44,16 @@ ListedState checkStillListed(const std::string& path, std::uint64_t size,
         DateText(info.st_mtime) != modifiedText) {
         return ListedState::Changed;
     }
+    if (identity.known() && (static_cast<std::uint64_t>(info.st_dev) != identity.device ||
+                             static_cast<std::uint64_t>(info.st_ino) != identity.inode)) {
+        return ListedState::Changed;
+    }
     return ListedState::Unchanged;
 }
 
 ListedState verifyListed(const ResultTable& table, const ResultTableRow& row) {
-    return checkStillListed(row.fullPath(), row.size(), row.cell(kColModified),
-                            table.searchFolders);
+    return checkStillListed(row.fullPath(), row.size, cellText(row, kColModified),
+                            table.searchFolders, {row.device, row.inode});
 }
 
 } // namespace pw

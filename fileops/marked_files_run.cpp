@@ -29,7 +29,7 @@ bool MarkedFilesRun::beginRun() {
     }
     int marked = 0;
     for (const ResultTableRow& row : m_table.rows()) {
-        marked += row.marked() ? 1 : 0;
+        marked += row.marked ? 1 : 0;
     }
     m_progress.maximum = marked;
     m_progress.value = 0;
@@ -49,7 +49,7 @@ bool MarkedFilesRun::step() {
     }
     if (!m_checkingFolders) {
         while (!m_cancelRequested && m_nextRow <= m_table.rowCount() &&
-               !m_table.row(m_nextRow).marked()) {
+               !m_table.row(m_nextRow).marked) {
             ++m_nextRow;
         }
         if (!m_cancelRequested && m_nextRow <= m_table.rowCount()) {

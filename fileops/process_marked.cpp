@@ -7,12 +7,12 @@ namespace {
 
 WarningLine warningLine(const ResultTable& table, int position) {
     const ResultTableRow& row = table.row(position);
-    return {row.cell(kColFileName),
-            row.cell(kColSize),
-            row.cell(kColModified),
-            row.cell(kColVersion),
-            row.cell(kColGroup),
-            row.cell(kColPath),
+    return {cellText(row, kColFileName),
+            cellText(row, kColSize),
+            cellText(row, kColModified),
+            cellText(row, kColVersion),
+            cellText(row, kColGroup),
+            cellText(row, kColPath),
             position};
 }
 
@@ -28,38 +28,70 @@ WarningAnswer readAnswer(const std::string& answer) {
     return WarningAnswer::Continue;
 }
 
-// The group's rows at or above `last`. In group order these are the `size` rows ending at
-// `last`; after a sort by another column they stand apart, and taking the rows just above
-// `last` would show, and let the user unmark, files of other groups.
-std::vector<WarningLine> groupLines(const ResultTable& table, std::int64_t group, int last) {
-    std::vector<WarningLine> lines;
-    for (int p = 1; p <= last; ++p) {
-        if (table.row(p).group() == group) {
-            lines.push_back(warningLine(table, p));
+// Where the rows of each group stand, in display order, gathered in one pass: a warning
+// shows a group's rows without walking the whole list again.
+class GroupPositions {
+public:
+    GroupPositions(const ResultTable& table, std::int32_t groupCount)
+        : m_groupCount(groupCount), m_start(static_cast<std::size_t>(groupCount) + 2, 0) {
+        for (const ResultTableRow& row : table.rows()) {
+            if (known(row.group)) {
+                ++m_start[static_cast<std::size_t>(row.group) + 1];
+            }
+        }
+        for (std::size_t g = 1; g < m_start.size(); ++g) {
+            m_start[g] += m_start[g - 1];
+        }
+        m_positions.resize(m_start.back());
+        std::vector<std::size_t> next(m_start.begin(), m_start.end() - 1);
+        for (int p = 1; p <= table.rowCount(); ++p) {
+            const std::int32_t group = table.row(p).group;
+            if (known(group)) {
+                m_positions[next[static_cast<std::size_t>(group)]++] = p;
+            }
         }
     }
-    return lines;
-}
+
+    bool known(std::int32_t group) const { return group >= 1 && group <= m_groupCount; }
+
+    // The group's rows at or above `last`. In group order these are the rows ending at
+    // `last`; after a sort by another column they stand apart, and taking the rows just
+    // above `last` would show, and let the user unmark, files of other groups.
+    std::vector<WarningLine> lines(const ResultTable& table, std::int32_t group, int last) const {
+        std::vector<WarningLine> out;
+        const auto g = static_cast<std::size_t>(group);
+        for (std::size_t k = m_start[g]; k < m_start[g + 1] && m_positions[k] <= last; ++k) {
+            out.push_back(warningLine(table, m_positions[k]));
+        }
+        return out;
+    }
+
+private:
+    std::int32_t m_groupCount;
+    std::vector<std::size_t> m_start; // group g's rows: m_positions[m_start[g], m_start[g+1])
+    std::vector<int> m_positions;
+};
 
 void warnAboutFullGroups(ResultTable& table, const WarningCallback& warning) {
-    const std::int64_t groupCount = static_cast<std::int64_t>(table.GroupSizes.size()) - 1;
+    const auto groupCount = static_cast<std::int32_t>(table.GroupSizes.size()) - 1;
+    const GroupPositions positions(table, groupCount);
     std::vector<std::int32_t> markedCounts(table.GroupSizes.size(), 0);
     bool keepAll = false;
     bool ignore = false;
     for (int i = 1; i <= table.rowCount(); ++i) {
-        const std::int64_t g = table.row(i).group();
-        if (g < 1 || g > groupCount || table.GroupSizes[static_cast<std::size_t>(g)] < 1) {
+        const std::int32_t g = table.row(i).group;
+        if (!positions.known(g) || table.GroupSizes[static_cast<std::size_t>(g)] < 1) {
             continue;
         }
         const auto index = static_cast<std::size_t>(g);
-        if (table.row(i).marked()) {
+        if (table.row(i).marked) {
             ++markedCounts[index];
         }
         if (markedCounts[index] != table.GroupSizes[index]) {
             continue;
         }
         if (!keepAll && !ignore) {
-            switch (readAnswer(warning(groupLines(table, g, i)))) {
+            switch (readAnswer(warning(positions.lines(table, g, i)))) {
             case WarningAnswer::KeepAll:
                 keepAll = true;
                 break;
@@ -71,7 +103,7 @@ void warnAboutFullGroups(ResultTable& table, const WarningCallback& warning) {
             }
         }
         if (keepAll) {
-            table.row(i).setMarked(false);
+            table.setMarked(i, false);
         }
     }
 }
@@ -107,19 +139,18 @@ MarkCheck checkMarks(ResultTable& table, bool zeroSize, const WarningCallback& w
 std::string tidyUp(ResultTable& table, bool zeroSize,
                    const std::function<bool(const std::string&)>& fileExists) {
     MarkedTotals remaining;
-    for (int p = table.rowCount(); p >= 1; --p) {
-        const ResultTableRow& row = table.row(p);
-        if (!row.marked()) {
-            continue;
+    table.removeRows([&remaining, &fileExists](const ResultTableRow& row) {
+        if (!row.marked) {
+            return false;
         }
         const std::string path = row.fullPath();
-        if (fileExists ? fileExists(path) : FileExists(path)) {
-            ++remaining.count;
-            remaining.bytes += static_cast<double>(row.size());
-        } else {
-            table.removeRow(p);
+        if (!(fileExists ? fileExists(path) : FileExists(path))) {
+            return true;
         }
-    }
+        ++remaining.count;
+        remaining.bytes += static_cast<double>(row.size);
+        return false;
+    });
     if (!zeroSize) {
         RemoveLoneRows(table);
     }
@@ -139,14 +170,7 @@ ProcessOutcome ProcessMarkedFiles(ResultTable& table, MarkedOperation operation,
 }
 
 std::optional<UserMessage> RemoveFromResult(ResultTable& table) {
-    int removed = 0;
-    for (int p = table.rowCount(); p >= 1; --p) {
-        if (table.row(p).marked()) {
-            table.removeRow(p);
-            ++removed;
-        }
-    }
-    if (removed == 0) {
+    if (table.removeRows([](const ResultTableRow& row) { return row.marked; }) == 0) {
         return noItemsMarked();
     }
     RemoveLoneRows(table);

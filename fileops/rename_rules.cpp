@@ -34,8 +34,8 @@ bool Rename(ResultTable& table, int selectedPosition, Shell& shell, const AskNam
     if (selectedPosition < 1 || selectedPosition > table.rowCount()) {
         return false;
     }
-    ResultTableRow& row = table.row(selectedPosition);
-    const std::string oldName = row.cell(kColFileName);
+    const ResultTableRow& row = table.row(selectedPosition);
+    const std::string oldName = row.name;
     std::string answer;
     for (;;) {
         answer = ask(renamePrompt(oldName), oldName).value_or(std::string());
@@ -48,13 +48,13 @@ bool Rename(ResultTable& table, int selectedPosition, Shell& shell, const AskNam
         }
         show(forbiddenCharactersMessage());
     }
-    const std::string& folder = row.cell(kColPath);
+    const std::string& folder = row.folderText();
     const ShellResult result = shell.renameFile(folder + oldName, folder + answer);
     if (!result.ok) {
         show({result.message.empty() ? "The file could not be renamed." : result.message, "Error"});
         return false;
     }
-    row.cell(kColFileName) = answer;
+    table.setFileName(selectedPosition, answer);
     return true;
 }
 

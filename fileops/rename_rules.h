@@ -44,7 +44,8 @@ using ShowMessage = std::function<void(const UserMessage& message)>;
 
 // The Rename command on the row at selectedPosition: asks for the new name until it holds
 // no forbidden character (showing the message each time), then renames the file in its
-// folder and, on success, sets the row's file name to the answer; no other cell changes.
+// folder and, on success, sets the row's file name to the answer. The extension column
+// follows the new name; the mark, group and sort keys stay.
 // A failed rename is shown with the shell's reason (title "Error") and the row keeps its
 // name. Returns whether the file was renamed. Nothing happens on an empty list or for a
 // position that names no row.

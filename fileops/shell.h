@@ -98,8 +98,19 @@ bool RenameFile(Shell& shell, const std::string& oldPath, const std::string& new
 // Whether a listed file is still the file the scan saw, checked before it is deleted or
 // moved: a regular file whose size and modification time (as the "Last Modified." text, to
 // the second) match its row, reached without following a symbolic link below its search
-// folder (a link there counts as changed).
+// folder (a link there counts as changed), and, when the scan recorded them, on the same
+// device with the same inode (a file restored from a backup or copied over the listed one
+// is another file, whatever its size and time).
 enum class ListedState { Unchanged, Changed, Missing };
+
+// The device and inode a scan listed a file with; both 0 when not known (a row loaded from
+// a session, which stores neither).
+struct ListedIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+
+    bool known() const { return device != 0 || inode != 0; }
+};
 
 // The error row of a file that changed since the scan; it is left alone.
 inline constexpr int kErrFileChanged = 1008;
@@ -109,8 +120,9 @@ inline constexpr std::string_view kErrFileChangedText = "File changed since the 
 // follows no link at all).
 ListedState checkStillListed(const std::string& path, std::uint64_t size,
                              std::string_view modifiedText,
-                             const std::vector<std::string>& searchFolders = {});
-// The same for a row of `table`: its full path, "Size(Bytes)" and "Last Modified." cells,
+                             const std::vector<std::string>& searchFolders = {},
+                             ListedIdentity identity = {});
+// The same for a row of `table`: its full path, size, "Last Modified." text and identity,
 // below the table's search folders.
 ListedState verifyListed(const ResultTable& table, const ResultTableRow& row);
 

@@ -14,7 +14,7 @@ FileWriteResult refuseListedTarget(const std::string& path, const ResultTable& t
     const std::size_t slash = file.rfind('/');
     const std::string_view name = slash == std::string_view::npos ? file : file.substr(slash + 1);
     for (const ResultTableRow& row : table.rows()) {
-        if (row.cell(kColFileName) != name) {
+        if (row.name != name) {
             continue;
         }
         const std::string listed = row.fullPath();

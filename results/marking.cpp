@@ -20,8 +20,14 @@ bool validPosition(const ResultTable& table, int position) {
 void setMarks(ResultTable& table, const std::vector<int>& positions, bool marked) {
     for (const int position : positions) {
         if (validPosition(table, position)) {
-            table.row(position).setMarked(marked);
+            table.setMarked(position, marked);
         }
+    }
+}
+
+void markEveryRow(ResultTable& table, bool marked) {
+    for (int position = 1; position <= table.rowCount(); ++position) {
+        table.setMarked(position, marked);
     }
 }
 
@@ -41,10 +47,10 @@ MarkOutcome markRowsWhere(ResultTable& table, int selectedPosition, Predicate ma
     if (!validPosition(table, selectedPosition)) {
         return {};
     }
-    const std::string folder = table.row(selectedPosition).cell(kColPath);
-    for (ResultTableRow& row : table.rows()) {
-        if (matches(row.cell(kColPath), folder)) {
-            row.setMarked(true);
+    const std::string folder = table.row(selectedPosition).folderText();
+    for (int position = 1; position <= table.rowCount(); ++position) {
+        if (matches(table.row(position).folderText(), folder)) {
+            table.setMarked(position, true);
         }
     }
     return recount(table);
@@ -63,9 +69,9 @@ std::string markedTotalsText(const MarkedTotals& totals) {
 MarkedTotals countMarked(const ResultTable& table) {
     MarkedTotals totals;
     for (const ResultTableRow& row : table.rows()) {
-        if (row.marked()) {
+        if (row.marked) {
             ++totals.count;
-            totals.bytes += static_cast<double>(row.size());
+            totals.bytes += static_cast<double>(row.size);
         }
     }
     return totals;
@@ -76,16 +82,12 @@ MarkOutcome recount(const ResultTable& table) {
 }
 
 MarkOutcome MarkNone(ResultTable& table) {
-    for (ResultTableRow& row : table.rows()) {
-        row.setMarked(false);
-    }
+    markEveryRow(table, false);
     return totalsOutcome(MarkedTotals{});
 }
 
 MarkOutcome MarkAll(ResultTable& table) {
-    for (ResultTableRow& row : table.rows()) {
-        row.setMarked(true);
-    }
+    markEveryRow(table, true);
     return recount(table);
 }
 
@@ -103,18 +105,17 @@ MarkOutcome MarkAllDuplicates(ResultTable& table) {
     SortCols(table, kColGroup, "Asc");
     MarkedTotals totals;
     GroupKeeper keeper(false);
-    std::int64_t previousGroup = 0;
+    std::int32_t previousGroup = 0;
     for (int position = 1; position <= table.rowCount(); ++position) {
-        ResultTableRow& row = table.row(position);
-        const std::int64_t group = row.group();
-        if (group != previousGroup) {
+        const ResultTableRow& row = table.row(position);
+        if (row.group != previousGroup) {
             keeper.close(table, totals);
-            previousGroup = group;
+            previousGroup = row.group;
         }
-        row.setMarked(true);
+        table.setMarked(position, true);
         ++totals.count;
-        totals.bytes += static_cast<double>(row.size());
-        keeper.add(padKey(row.cell(kColSortDate)), position);
+        totals.bytes += static_cast<double>(row.size);
+        keeper.add(padKey(sortKey(row, kColModified)), position);
     }
     keeper.close(table, totals);
     return totalsOutcome(totals);
@@ -125,22 +126,21 @@ MarkOutcome MarkAllDuplicatesUpto(ResultTable& table, double limitKB) {
     table.sortDirection = SortDirection::Ascending;
     table.autoSort = true;
     table.sortRows();
-    for (ResultTableRow& row : table.rows()) {
-        row.setMarked(false);
-    }
+    markEveryRow(table, false);
     MarkedTotals totals;
     std::string previousGroup;
-    for (ResultTableRow& row : table.rows()) {
-        if (row.cell(kColGroup) == previousGroup) {
-            const double size = static_cast<double>(row.size());
+    for (int position = 1; position <= table.rowCount(); ++position) {
+        std::string group = cellText(table.row(position), kColGroup);
+        if (group == previousGroup) {
+            const double size = static_cast<double>(table.row(position).size);
             if (std::fabs((totals.bytes + size) / 1024) > limitKB) {
                 break;
             }
-            row.setMarked(true);
+            table.setMarked(position, true);
             ++totals.count;
             totals.bytes += size;
         }
-        previousGroup = row.cell(kColGroup);
+        previousGroup = std::move(group);
     }
     // Only grouped rows carry shading; the sort above moved them.
     if (table.grouped()) {
@@ -166,8 +166,7 @@ MarkOutcome itemClick(ResultTable& table, int selectedPosition, int lastMouseX) 
     if (!onMarkPicture(lastMouseX) || !validPosition(table, selectedPosition)) {
         return {};
     }
-    ResultTableRow& row = table.row(selectedPosition);
-    row.icon = row.icon == kUnmarkedIcon ? kMarkedIcon : kUnmarkedIcon;
+    table.setMarked(selectedPosition, !table.row(selectedPosition).marked);
     return recount(table);
 }
 
@@ -176,7 +175,7 @@ MarkOutcome markOrUnmarkSelected(ResultTable& table, int focusedPosition,
     if (!validPosition(table, focusedPosition)) {
         return {};
     }
-    if (table.row(focusedPosition).icon == kUnmarkedIcon) {
+    if (!table.row(focusedPosition).marked) {
         return MarkSelected(table, selectedPositions);
     }
     return UnMarkSelected(table, selectedPositions);
@@ -184,7 +183,7 @@ MarkOutcome markOrUnmarkSelected(ResultTable& table, int focusedPosition,
 
 void applyWarningLineCheck(ResultTable& table, int rowPosition, bool checked) {
     if (validPosition(table, rowPosition)) {
-        table.row(rowPosition).setMarked(checked);
+        table.setMarked(rowPosition, checked);
     }
 }
 
@@ -317,10 +316,10 @@ void GroupKeeper::close(ResultTable& table, MarkedTotals& totals) {
     const std::string& kept = m_buffer.front();
     const auto position = readWhole(std::string_view(kept).substr(kept.rfind('?') + 1));
     if (position && *position >= 1 && *position <= table.rowCount()) {
-        ResultTableRow& row = table.row(static_cast<int>(*position));
-        row.setMarked(false);
+        const int row = static_cast<int>(*position);
+        table.setMarked(row, false);
         --totals.count;
-        totals.bytes -= static_cast<double>(row.size());
+        totals.bytes -= static_cast<double>(table.row(row).size);
     }
     m_buffer.clear();
 }

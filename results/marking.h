@@ -44,7 +44,7 @@ struct MarkedTotals {
 std::string markedTotalsText(std::int64_t count, double bytes);
 std::string markedTotalsText(const MarkedTotals& totals);
 
-// Every marked row counted, sizes added up (ResultTableRow::size()).
+// Every marked row counted, sizes added up.
 MarkedTotals countMarked(const ResultTable& table);
 // countMarked written as the totals text.
 MarkOutcome recount(const ResultTable& table);
@@ -84,8 +84,8 @@ inline bool onMarkPicture(int lastMouseX) {
     return lastMouseX <= kMarkPictureWidth;
 }
 
-// A click on a row: on the mark picture it toggles the row (unmarked becomes marked, any
-// other picture becomes unmarked) and recounts; elsewhere it only selects (no outcome).
+// A click on a row: on the mark picture it toggles the row's mark and recounts; elsewhere
+// it only selects (no outcome).
 MarkOutcome itemClick(ResultTable& table, int selectedPosition, int lastMouseX);
 
 // A double click on the mark picture, or the Space key: marks the selected rows when the

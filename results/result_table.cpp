@@ -1,79 +1,126 @@
 #include "results/result_table.h"
 
-#include "common/format.h"
 #include "common/text.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cstdio>
-#include <limits>
+#include <numeric>
+#include <utility>
 
 namespace pw {
 namespace {
 
-constexpr std::size_t kProgressEvery = 500;
-
-// The leading decimal digits of a text as a number, saturating instead of overflowing.
-std::uint64_t leadingNumber(std::string_view text) {
-    text = trimBlanks(text);
-    std::uint64_t value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') {
-            break;
-        }
-        const auto digit = static_cast<std::uint64_t>(c - '0');
-        if (value > (std::numeric_limits<std::uint64_t>::max() - digit) / 10) {
-            return std::numeric_limits<std::uint64_t>::max();
-        }
-        value = value * 10 + digit;
-    }
-    return value;
-}
-
-std::string groupNumberKey(std::int64_t group) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%011lld", static_cast<long long>(group));
-    return buffer;
-}
+// A log nobody takes stops growing: past this many changes it becomes one reset.
+constexpr std::size_t kMaxChanges = 64;
 
 // Which column a click on a header sorts by: the hidden key columns stand in for the
 // columns whose text does not sort by value. The hidden columns themselves keep the key.
 int keyColumnFor(int clicked, int current) {
     switch (clicked) {
-    case kColSize:
-        return kColSortSize;
-    case kColModified:
-        return kColSortDate;
-    case kColGroup:
-        return kColSortGrpno;
     case kColSortSize:
     case kColSortDate:
     case kColSortGrpno:
         return current;
     default:
-        return clicked;
+        return keyColumnOf(clicked);
+    }
+}
+
+bool coalesces(TableChange::Kind kind) {
+    return kind == TableChange::Kind::Marks || kind == TableChange::Kind::Cells ||
+           kind == TableChange::Kind::Shading;
+}
+
+// Puts the rows into the order `order` gives (order[k] is the old index of the row that
+// goes to index k), one move per row, without a second copy of the table.
+void permute(std::vector<ResultTableRow>& rows, std::vector<std::size_t>& order) {
+    for (std::size_t start = 0; start < rows.size(); ++start) {
+        if (order[start] == start) {
+            continue;
+        }
+        ResultTableRow held = std::move(rows[start]);
+        std::size_t k = start;
+        for (;;) {
+            const std::size_t from = order[k];
+            order[k] = k;
+            if (from == start) {
+                rows[k] = std::move(held);
+                break;
+            }
+            rows[k] = std::move(rows[from]);
+            k = from;
+        }
     }
 }
 
 } // namespace
 
-const std::array<std::string_view, kColumnCount> kColumnCaptions = {
-    "File Name", "Size(Bytes)", "Last Modified.", "File Version", "Group",
-    "Path",      "sortSize",    "sortDate",       "sortGrpno",    "Ext"};
-
-std::uint64_t ResultTableRow::size() const {
-    return leadingNumber(cell(kColSize));
+void ResultTable::record(TableChange change) {
+    using Kind = TableChange::Kind;
+    if (change.kind == Kind::Reset || m_changes.size() >= kMaxChanges) {
+        m_changes.assign(1, TableChange{});
+        return;
+    }
+    if (!m_changes.empty()) {
+        TableChange& last = m_changes.back();
+        if (last.kind == Kind::Reset) {
+            return; // the view shows the table afresh anyway
+        }
+        if (last.kind == change.kind && coalesces(change.kind)) {
+            last.first = std::min(last.first, change.first);
+            last.last = std::max(last.last, change.last);
+            return;
+        }
+        if (last.kind == Kind::Reordered && change.kind == Kind::Reordered) {
+            for (int& position : last.newPositions) {
+                position = change.newPositions[static_cast<std::size_t>(position - 1)];
+            }
+            return;
+        }
+    }
+    m_changes.push_back(std::move(change));
 }
 
-std::int64_t ResultTableRow::group() const {
-    const std::string_view text = trimBlanks(cell(kColGroup));
-    std::int64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc{} && end == text.data() + text.size() ? value : 0;
+std::vector<TableChange> ResultTable::takeChanges() {
+    return std::exchange(m_changes, {});
 }
 
-void ResultTable::removeRow(int position) {
-    m_rows.erase(m_rows.begin() + (position - 1));
+void ResultTable::appendRow(ResultTableRow row) {
+    m_rows.push_back(std::move(row));
+    record({});
+}
+
+void ResultTable::setMarked(int position, bool marked) {
+    ResultTableRow& row = m_rows[static_cast<std::size_t>(position - 1)];
+    if (row.marked != marked) {
+        row.marked = marked;
+        record({TableChange::Kind::Marks, position, position, {}, {}});
+    }
+}
+
+void ResultTable::setFileName(int position, std::string name) {
+    m_rows[static_cast<std::size_t>(position - 1)].name = std::move(name);
+    record({TableChange::Kind::Cells, position, position, {}, {}});
+}
+
+int ResultTable::removeRows(const std::function<bool(const ResultTableRow&)>& remove) {
+    TableChange change{TableChange::Kind::Removed, 0, 0, {}, {}};
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        if (remove(m_rows[i])) {
+            change.positions.push_back(static_cast<int>(i) + 1);
+        } else {
+            if (kept != i) {
+                m_rows[kept] = std::move(m_rows[i]);
+            }
+            ++kept;
+        }
+    }
+    m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(kept), m_rows.end());
+    const int removed = static_cast<int>(change.positions.size());
+    if (removed > 0) {
+        record(std::move(change));
+    }
+    return removed;
 }
 
 void ResultTable::clear() {
@@ -87,19 +134,33 @@ void ResultTable::clear() {
     searchFolders.clear();
     autoSort = false;
     headerPictures.fill(kNoHeaderPicture);
+    record({});
 }
 
 void ResultTable::sortRows() {
     if (!autoSort) {
         return;
     }
-    const int column = sortKeyColumn;
+    const std::size_t count = m_rows.size();
+    std::vector<std::string> keys;
+    keys.reserve(count);
+    for (const ResultTableRow& row : m_rows) {
+        keys.push_back(sortKey(row, sortKeyColumn));
+    }
+    std::vector<std::size_t> order(count);
+    std::iota(order.begin(), order.end(), std::size_t{0});
     const bool ascending = sortDirection == SortDirection::Ascending;
-    std::stable_sort(m_rows.begin(), m_rows.end(),
-                     [column, ascending](const ResultTableRow& a, const ResultTableRow& b) {
-                         const int c = compareText(a.cell(column), b.cell(column));
-                         return ascending ? c < 0 : c > 0;
-                     });
+    std::stable_sort(order.begin(), order.end(), [&keys, ascending](std::size_t a, std::size_t b) {
+        const int c = compareText(keys[a], keys[b]);
+        return ascending ? c < 0 : c > 0;
+    });
+    keys = {};
+    TableChange change{TableChange::Kind::Reordered, 0, 0, {}, std::vector<int>(count)};
+    for (std::size_t k = 0; k < count; ++k) {
+        change.newPositions[order[k]] = static_cast<int>(k) + 1;
+    }
+    permute(m_rows, order);
+    record(std::move(change));
 }
 
 bool ResultTable::shaded(int zeroBasedPosition) const {
@@ -110,70 +171,6 @@ bool ResultTable::shaded(int zeroBasedPosition) const {
     return RowShadeTable[static_cast<std::size_t>(zeroBasedPosition)] % 2 == 0;
 }
 
-ResultTableRow makeTableRow(const ResultRow& row, std::int64_t group) {
-    ResultTableRow out;
-    out.cell(kColFileName) = row.name;
-    out.cell(kColSize) = std::to_string(leadingNumber(row.sizeKey));
-    out.cell(kColModified) = row.dateText;
-    out.cell(kColVersion) = group > 0 ? row.version : "N/A";
-    out.cell(kColGroup) = group > 0 ? std::to_string(group) : "N/A";
-    out.cell(kColPath) = row.folder;
-    out.cell(kColSortSize) = row.sizeKey;
-    out.cell(kColSortDate) = SortDateText(row.mtime);
-    if (group > 0) {
-        out.cell(kColSortGrpno) = groupNumberKey(group);
-    }
-    out.cell(kColExt) = std::string(GetExt(row.name));
-    return out;
-}
-
-void LoadSearchResult(ResultTable& table, const ScanResult& result,
-                      const std::function<bool(const std::string&)>& fileExists,
-                      const TableProgress& progress) {
-    table.setGrouped(result.grouped);
-    table.searchFolders = result.searchFolders;
-    table.rows().reserve(table.rows().size() + result.rows.size());
-    table.GroupSizes.assign(1, 0);
-    table.RowShadeTable.assign(result.rows.size() + 1, 0);
-    if (progress) {
-        progress("Loading Searched Result...");
-    }
-    std::int64_t group = 0;
-    bool opened = false;
-    const std::size_t total = result.rows.size();
-    for (std::size_t i = 0; i < total; ++i) {
-        const ResultRow& row = result.rows[i];
-        // A group opens with its first record, whether or not that file still exists.
-        if (i == 0 || row.groupToggle != result.rows[i - 1].groupToggle) {
-            opened = true;
-        }
-        if (fileExists(row.fullPath())) {
-            if (result.grouped && opened) {
-                ++group;
-                table.GroupSizes.push_back(0);
-            }
-            opened = false;
-            table.rows().push_back(makeTableRow(row, result.grouped ? group : 0));
-            if (result.grouped) {
-                ++table.GroupSizes[static_cast<std::size_t>(group)];
-                table.RowShadeTable[static_cast<std::size_t>(table.rowCount() - 1)] =
-                    static_cast<std::int32_t>(group);
-                if (std::find(table.distinctFolders.begin(), table.distinctFolders.end(),
-                              row.folder) == table.distinctFolders.end()) {
-                    table.distinctFolders.push_back(row.folder);
-                }
-            }
-        }
-        if (progress && (i + 1) % kProgressEvery == 0) {
-            progress("Loading Searched Result...(" + std::to_string(i + 1) + "/" +
-                     std::to_string(total) + ")");
-        }
-    }
-    table.GroupCount = static_cast<std::int32_t>(group);
-    table.ShadingOff = false;
-    table.shadingInstalled = result.grouped && table.rowCount() > 0;
-}
-
 void RefreshColorShade(ResultTable& table) {
     if (table.rowCount() == 0) {
         return;
@@ -181,16 +178,17 @@ void RefreshColorShade(ResultTable& table) {
     table.RowShadeTable.assign(static_cast<std::size_t>(table.rowCount()) + 1, 0);
     table.ShadingOff = false;
     std::int32_t run = 0;
-    std::int64_t previous = 0;
-    for (int p = 0; p < table.rowCount(); ++p) {
-        const std::int64_t group = table.rows()[static_cast<std::size_t>(p)].group();
+    std::int32_t previous = 0;
+    for (std::size_t p = 0; p < table.m_rows.size(); ++p) {
+        const std::int32_t group = table.m_rows[p].group;
         if (group != previous) {
             previous = group;
             ++run;
         }
-        table.RowShadeTable[static_cast<std::size_t>(p)] = run;
+        table.RowShadeTable[p] = run;
     }
     table.shadingInstalled = true;
+    table.record({TableChange::Kind::Shading, 1, table.rowCount(), {}, {}});
 }
 
 void SortCols(ResultTable& table, int column, std::string_view sortOrder) {
@@ -221,27 +219,23 @@ void RemoveLoneRows(ResultTable& table) {
     if (!table.grouped()) {
         return;
     }
-    // Group numbers come from the table itself; one that is not a plausible number (it
-    // cannot exceed the number of rows) is counted as nothing, so it sizes nothing.
-    table.GroupSizes.assign(1, 0);
+    // A group id beyond the row count names no group the tables could size.
     const auto limit = static_cast<std::int64_t>(table.rowCount());
+    auto& sizes = table.GroupSizes;
+    sizes.assign(1, 0);
     for (const ResultTableRow& row : table.rows()) {
-        const std::int64_t group = row.group();
-        if (group < 1 || group > limit) {
+        if (row.group < 1 || row.group > limit) {
             continue;
         }
-        if (static_cast<std::int64_t>(table.GroupSizes.size()) <= group) {
-            table.GroupSizes.resize(static_cast<std::size_t>(group) + 1, 0);
+        if (sizes.size() <= static_cast<std::size_t>(row.group)) {
+            sizes.resize(static_cast<std::size_t>(row.group) + 1, 0);
         }
-        ++table.GroupSizes[static_cast<std::size_t>(group)];
+        ++sizes[static_cast<std::size_t>(row.group)];
     }
-    for (int p = table.rowCount(); p >= 1; --p) {
-        const std::int64_t group = table.row(p).group();
-        if (group >= 1 && group <= limit &&
-            table.GroupSizes[static_cast<std::size_t>(group)] == 1) {
-            table.removeRow(p);
-        }
-    }
+    table.removeRows([&sizes, limit](const ResultTableRow& row) {
+        return row.group >= 1 && row.group <= limit &&
+               sizes[static_cast<std::size_t>(row.group)] == 1;
+    });
     RefreshColorShade(table);
 }
 

@@ -1,11 +1,15 @@
 #pragma once
-// The result list as the engine keeps it: rows in display order with the ten cells of a
-// row, the row's mark, the list's mode and sort settings, and the group tables that the
-// marking rules and the file operations read. A row's 1-based position is its identity;
-// positions change when the list is sorted or rows are removed. Nothing here knows about
-// any window toolkit: the desktop program shows this table through a model.
+// The result list as the engine keeps it: typed rows in display order, the list's mode and
+// sort settings, and the group tables that the marking rules and the file operations
+// read. A row's 1-based position is its identity; positions change when the list is
+// sorted or rows are removed. Nothing here knows about any window toolkit: the desktop
+// program shows this table through a model.
+//
+// Every change to the rows goes through the table, which logs what kind of change it was
+// (TableChange). A view takes the log after each command and updates itself from it
+// without a reset, whatever the command was.
 
-#include "search/scan_types.h"
+#include "results/result_row.h"
 
 #include <array>
 #include <cstdint>
@@ -16,46 +20,6 @@
 
 namespace pw {
 
-// Row pictures: the mark of a row is its picture index, and nothing else.
-inline constexpr int kMarkedIcon = 17;
-inline constexpr int kUnmarkedIcon = 18;
-
-// Column indexes, 1-based as the list numbers them (1 is the row text).
-enum Column : int {
-    kColFileName = 1,
-    kColSize = 2,      // "Size(Bytes)": plain decimal digits
-    kColModified = 3,  // "Last Modified.": the DateText
-    kColVersion = 4,   // "File Version"
-    kColGroup = 5,     // "Group": 1, 2, 3 ... or "N/A" in ungrouped mode
-    kColPath = 6,      // "Path": the folder, ending in "/"
-    kColSortSize = 7,  // "sortSize": 12-digit size key
-    kColSortDate = 8,  // "sortDate": "yyyymmddhhnnss"
-    kColSortGrpno = 9, // "sortGrpno": 11-digit group number; empty in ungrouped mode
-    kColExt = 10,      // "Ext": the text after the last "."
-};
-inline constexpr int kColumnCount = 10;
-
-// The column captions, index 0 for column 1.
-extern const std::array<std::string_view, kColumnCount> kColumnCaptions;
-
-struct ResultTableRow {
-    std::array<std::string, kColumnCount> cells; // cells[0] is column 1
-    int icon = kUnmarkedIcon;
-
-    const std::string& cell(int column) const {
-        return cells[static_cast<std::size_t>(column - 1)];
-    }
-    std::string& cell(int column) { return cells[static_cast<std::size_t>(column - 1)]; }
-    bool marked() const { return icon == kMarkedIcon; }
-    void setMarked(bool marked) { icon = marked ? kMarkedIcon : kUnmarkedIcon; }
-    // Path followed by file name.
-    std::string fullPath() const { return cell(kColPath) + cell(kColFileName); }
-    // The leading number of the "Size(Bytes)" text (0 when it has none).
-    std::uint64_t size() const;
-    // The "Group" text read as a whole number (0 when it is not one, as for "N/A").
-    std::int64_t group() const;
-};
-
 enum class SortDirection { Ascending, Descending };
 
 // Header pictures of the sort direction.
@@ -63,18 +27,46 @@ inline constexpr int kNoHeaderPicture = 0;
 inline constexpr int kAscendingPicture = 1;
 inline constexpr int kDescendingPicture = 2;
 
+// One change to the table, in the order the changes happened; positions are those of the
+// table as it stood right after the change before it. Applied in order, the log takes a
+// view from the table it last showed to the table as it is now:
+// - Reset: the table was filled or cleared; show it afresh. A reset stands alone in a log.
+// - Marks: rows first..last may have changed their mark (the picture), nothing else.
+// - Cells: cells of rows first..last changed (a renamed file's name and extension).
+// - Shading: the background of rows first..last changed (RowShadeTable).
+// - Reordered: the rows were sorted; the row that stood at position p now stands at
+//   newPositions[p - 1]. Selection and the current row follow their rows. The sort
+//   settings and header pictures may have changed with it.
+// - Removed: the rows at `positions` (ascending) were removed; the others close up.
+struct TableChange {
+    enum class Kind { Reset, Marks, Cells, Shading, Reordered, Removed };
+
+    Kind kind = Kind::Reset;
+    int first = 0;
+    int last = 0;
+    std::vector<int> positions;
+    std::vector<int> newPositions;
+};
+
 class ResultTable {
 public:
-    // Rows in display order.
-    std::vector<ResultTableRow>& rows() { return m_rows; }
+    // Rows in display order; 1-based positions, 1 to rowCount().
     const std::vector<ResultTableRow>& rows() const { return m_rows; }
     int rowCount() const { return static_cast<int>(m_rows.size()); }
-    // 1-based positions, 1 to rowCount().
-    ResultTableRow& row(int position) { return m_rows[static_cast<std::size_t>(position - 1)]; }
     const ResultTableRow& row(int position) const {
         return m_rows[static_cast<std::size_t>(position - 1)];
     }
-    void removeRow(int position);
+
+    // Adds a row at the end, as a fill does (a Reset); reserveRows makes room first.
+    void appendRow(ResultTableRow row);
+    void reserveRows(std::size_t count) { m_rows.reserve(count); }
+    // Marks or unmarks the row at `position` (Marks, when its mark changes).
+    void setMarked(int position, bool marked);
+    // A renamed file: the row's name and, with it, its extension (Cells).
+    void setFileName(int position, std::string name);
+    // Removes every row for which `remove` answers true; it is asked once per row, in
+    // display order. Returns the number removed (Removed).
+    int removeRows(const std::function<bool(const ResultTableRow&)>& remove);
 
     // Grouped mode after a content or same-name search; ungrouped after the zero-size
     // listing (the desktop program shows "Mark All" only in ungrouped mode).
@@ -82,17 +74,18 @@ public:
     void setGrouped(bool grouped) { m_grouped = grouped; }
 
     // Empties the rows and the group tables; keeps the sort direction (it carries on from
-    // sort to sort) and switches automatic sorting off.
+    // sort to sort) and switches automatic sorting off (a Reset).
     void clear();
 
     // Sort settings of the list: key column (1-based), direction, automatic sorting, and
-    // the picture each column header shows. Sorting by a key column is a stable sort of
-    // the rows by the key text (sortRows).
+    // the picture each column header shows.
     int sortKeyColumn = kColFileName;
     SortDirection sortDirection = SortDirection::Ascending;
     bool autoSort = false;
     std::array<int, kColumnCount> headerPictures{};
-    void sortRows(); // by sortKeyColumn in sortDirection, when autoSort is on
+    // When autoSort is on, a stable sort of the rows by sortKey(row, sortKeyColumn), text
+    // order without regard to case, in sortDirection (Reordered).
+    void sortRows();
 
     // Group tables: GroupSizes[g] rows of group g (index 0 unused), GroupCount groups,
     // RowShadeTable[p] for the row at 0-based position p (even = shaded), ShadingOff after
@@ -115,29 +108,21 @@ public:
     // Whether the row at 0-based position p is drawn shaded.
     bool shaded(int zeroBasedPosition) const;
 
+    // The changes since the last call, oldest first; the log starts empty again.
+    std::vector<TableChange> takeChanges();
+
 private:
+    friend void RefreshColorShade(ResultTable& table);
+
+    void record(TableChange change);
+
     std::vector<ResultTableRow> m_rows;
     bool m_grouped = true;
+    std::vector<TableChange> m_changes;
 };
 
-// Progress of a long fill: the status text and the numbers behind it.
-using TableProgress = std::function<void(const std::string& statusText)>;
-
-// Fills an empty table from a search's rows. A row whose file no longer exists
-// (fileExists false) is left out; a group whose files have all vanished takes no number.
-// Grouped rows are numbered 1, 2, 3 ... by the changes of their group toggle; rows of
-// the zero-size listing (result.grouped false) get "N/A" as group and version and no
-// "sortGrpno". Progress: "Loading Searched Result..." first, then every 500 rows
-// "Loading Searched Result...(i/n)".
-void LoadSearchResult(ResultTable& table, const ScanResult& result,
-                      const std::function<bool(const std::string&)>& fileExists,
-                      const TableProgress& progress = {});
-
-// One table row from one search row, with the given group number (0: ungrouped, "N/A").
-ResultTableRow makeTableRow(const ResultRow& row, std::int64_t group);
-
 // Renumbers the shading runs after the rows were reordered or removed: each new run of
-// an equal group number in display order takes the next number.
+// an equal group number in display order takes the next number (Shading).
 void RefreshColorShade(ResultTable& table);
 
 // A click on a column header, or a command's sort: column as clicked (1-based), order

@@ -95,7 +95,7 @@ std::uint32_t CandidateSet::addRoot(std::string folder, UniqueFd fd) {
 }
 
 std::uint32_t CandidateSet::addFolder(std::string folder, std::uint32_t root) {
-    m_folders.push_back(std::move(folder));
+    m_folders.push_back(makeFolderText(std::move(folder)));
     m_folderRoots.push_back(root);
     return static_cast<std::uint32_t>(m_folders.size() - 1);
 }

@@ -5,6 +5,7 @@
 
 #include "common/unique_fd.h"
 #include "search/file_reader.h"
+#include "search/scan_types.h"
 
 #include <cstdint>
 #include <deque>
@@ -49,8 +50,10 @@ public:
     // Registers a folder text (ending in "/") below the search folder `root` (kNoRoot: a
     // folder whose files are opened by their full path) and returns its index.
     std::uint32_t addFolder(std::string folder, std::uint32_t root = kNoRoot);
-    const std::string& folder(std::uint32_t index) const { return m_folders[index]; }
-    const std::string& folder(const Candidate& c) const { return m_folders[c.folder]; }
+    const std::string& folder(std::uint32_t index) const { return *m_folders[index]; }
+    const std::string& folder(const Candidate& c) const { return *m_folders[c.folder]; }
+    // The folder text as the result rows of its files share it.
+    const FolderText& sharedFolder(const Candidate& c) const { return m_folders[c.folder]; }
 
     // Copies the name into the arena.
     Candidate& add(std::uint32_t folder, std::string_view name);
@@ -81,7 +84,7 @@ private:
     };
 
     std::vector<Candidate> m_items;
-    std::deque<std::string> m_folders;
+    std::vector<FolderText> m_folders;
     std::vector<std::uint32_t> m_folderRoots;
     std::vector<Root> m_roots;
     std::vector<std::unique_ptr<char[]>> m_blocks;

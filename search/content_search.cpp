@@ -159,7 +159,7 @@ void FindDuplicatesBySize(SearchContext& context) {
     const auto total = static_cast<std::int64_t>(items.size());
     std::int32_t dropped = 0;
     std::vector<SizeRun> runs = collectRuns(items, dropped);
-    context.result.filesFound -= dropped;
+    context.result.totals.filesFound -= dropped;
     std::int64_t inRuns = 0;
     for (const SizeRun& run : runs) {
         inRuns += static_cast<std::int64_t>(run.members.size());
@@ -169,15 +169,6 @@ void FindDuplicatesBySize(SearchContext& context) {
     // Groups are listed in run order; a cancelled scan lists the runs compared before the
     // first one it did not finish.
     ScanResult& r = context.result;
-    std::size_t grouped = 0;
-    for (const SizeRun& run : runs) {
-        if (run.groups) {
-            for (const auto& group : *run.groups) {
-                grouped += group.size();
-            }
-        }
-    }
-    r.rows.reserve(r.rows.size() + grouped);
     for (SizeRun& run : runs) {
         while (run.outOfMemory) {
             // Retry compares the run again here; Abort goes on with the next size.
@@ -201,14 +192,14 @@ void FindDuplicatesBySize(SearchContext& context) {
             break;
         }
         for (const auto& group : *run.groups) {
-            r.groupToggle = r.groupToggle != 1 ? 1 : 2;
+            ++r.groups;
             for (std::size_t k = 0; k < group.size(); ++k) {
                 const Candidate& c = run.members[group[k]];
                 if (k > 0) {
-                    ++r.duplicateCount;
-                    r.duplicateSize += static_cast<std::int64_t>(c.size);
+                    ++r.totals.duplicateCount;
+                    r.totals.duplicateSize += static_cast<std::int64_t>(c.size);
                 }
-                r.rows.push_back(makeResultRow(context.candidates, c, r.groupToggle));
+                r.rows.push_back(makeResultRow(context.candidates, c, r.groups));
             }
         }
     }

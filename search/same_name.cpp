@@ -15,7 +15,7 @@ std::string nameKey(const Candidate& c) {
 void FindSameNames(SearchContext& context) {
     auto& items = context.candidates.items();
     const auto total = static_cast<std::int64_t>(items.size());
-    context.result.filesFound -= dropRepeatedNames(items);
+    context.result.totals.filesFound -= dropRepeatedNames(items);
     ProgressThrottle throttle;
     std::int64_t processed = 0;
     std::size_t i = 0;
@@ -30,13 +30,13 @@ void FindSameNames(SearchContext& context) {
         }
         if (end - i >= 2) {
             ScanResult& r = context.result;
-            r.groupToggle = r.groupToggle != 1 ? 1 : 2;
+            ++r.groups;
             for (std::size_t k = i; k < end; ++k) {
                 if (k > i) {
-                    ++r.duplicateCount;
-                    r.duplicateSize += static_cast<std::int64_t>(items[k].size);
+                    ++r.totals.duplicateCount;
+                    r.totals.duplicateSize += static_cast<std::int64_t>(items[k].size);
                 }
-                r.rows.push_back(makeResultRow(context.candidates, items[k], r.groupToggle));
+                r.rows.push_back(makeResultRow(context.candidates, items[k], r.groups));
             }
         }
         processed += static_cast<std::int64_t>(end - i);
@@ -50,7 +50,7 @@ void FindSameNames(SearchContext& context) {
 
 void ListZeroSizeFiles(SearchContext& context) {
     auto& items = context.candidates.items();
-    context.result.filesFound -= dropSecondListings(items);
+    context.result.totals.filesFound -= dropSecondListings(items);
     context.result.grouped = false;
     for (const Candidate& c : items) {
         // A file deleted since the listing is left out.

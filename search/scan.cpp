@@ -44,8 +44,8 @@ bool enumerate(const ScanRequest& request, ScanObserver& observer, const CancelT
         for (;;) {
             try {
                 const FolderCounts counts = GetFiles(entry, context, candidates);
-                result.filesFound += counts.files;
-                result.foldersFound += counts.folders;
+                result.totals.filesFound += counts.files;
+                result.totals.foldersFound += counts.folders;
                 break;
             } catch (const ScanFailure& failure) {
                 const RuntimeError error{failure.number(), failure.what(), "Scanning",
@@ -119,20 +119,20 @@ std::vector<std::string> includedFolders(const std::vector<SearchPathEntry>& pat
     return folders;
 }
 
-std::string ScanResult::statusText() const {
+std::string ScanTotals::statusText() const {
     return cancelled ? "Search Terminated." : "Search Completed.";
 }
 
-std::string ScanResult::duplicatesText() const {
+std::string ScanTotals::duplicatesText() const {
     return "Duplicate Files: " + std::to_string(duplicateCount) +
            "  Size: " + FormatSize(static_cast<double>(duplicateSize));
 }
 
-std::string ScanResult::filesText() const {
+std::string ScanTotals::filesText() const {
     return "Files : " + std::to_string(filesFound);
 }
 
-std::string ScanResult::foldersText() const {
+std::string ScanTotals::foldersText() const {
     return "Folders : " + std::to_string(foldersFound);
 }
 
@@ -147,12 +147,13 @@ ScanResult StartScan(const ScanRequest& original, ScanObserver& observer,
     result.searchFolders = includedFolders(request.paths);
     CandidateSet candidates;
     bool aborted = !enumerate(request, observer, cancel, candidates, result);
-    if (!aborted && result.filesFound > 0 && !cancel.cancelled()) {
-        if (result.filesFound <= kManyFiles || observer.confirmManyFiles(result.filesFound)) {
+    if (!aborted && result.totals.filesFound > 0 && !cancel.cancelled()) {
+        if (result.totals.filesFound <= kManyFiles ||
+            observer.confirmManyFiles(result.totals.filesFound)) {
             search(request, observer, cancel, candidates, result);
         }
     }
-    result.cancelled = aborted || cancel.cancelled();
+    result.totals.cancelled = aborted || cancel.cancelled();
     return result;
 }
 

@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -43,20 +45,33 @@ struct ScanRequest {
 // file is opened again without following any symbolic link.
 std::vector<std::string> includedFolders(const std::vector<SearchPathEntry>& paths);
 
-// One row handed from a search to the result list. Rows of a group are consecutive; the
-// group toggle alternates 1, 2, 1, ... from group to group. Zero-size rows carry toggle 0.
+// A folder text ending in "/", held once and shared by the rows of the files in it.
+using FolderText = std::shared_ptr<const std::string>;
+inline FolderText makeFolderText(std::string folder) {
+    return std::make_shared<const std::string>(std::move(folder));
+}
+
+// One row handed from a search to the result list. Rows of a group are consecutive and
+// carry the group's id, 1 for the first group of the scan, 2 for the next, and so on;
+// rows of the zero-size listing carry 0.
 struct ResultRow {
-    std::string sizeKey; // SizeKey of the file
     std::string name;
-    std::string folder;  // ends in "/"
-    std::string version; // file version text or "N/A"
-    int groupToggle = 0;
-    std::string dateText;
+    FolderText folder; // never null in a row a search made
     std::uint64_t size = 0;
     std::int64_t mtime = 0; // seconds since the epoch
+    std::string version;    // file version text or "N/A"
+    std::int32_t group = 0;
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
 
-    std::string fullPath() const { return folder + name; }
+    std::string fullPath() const { return *folder + name; }
 };
+
+// The group toggle of the hand-over: 1, 2, 1, 2 ... for groups 1, 2, 3, 4 ...; 0 without
+// a group.
+inline int groupToggle(std::int32_t group) {
+    return group == 0 ? 0 : (group % 2 == 1 ? 1 : 2);
+}
 
 // A problem with one file or folder that did not stop the scan: it travels with the result.
 struct FileIssue {
@@ -77,23 +92,31 @@ private:
     std::atomic<bool> m_flag{false};
 };
 
-struct ScanResult {
-    bool cancelled = false; // the "Search Terminated." ending
-    bool grouped = true;    // false after the zero-size listing
-    std::vector<ResultRow> rows;
+// How a scan ended and what it counted: what a scan returns, what a session keeps and
+// what the front ends show.
+struct ScanTotals {
     std::int32_t filesFound = 0;
     std::int32_t foldersFound = 0;
     std::int32_t duplicateCount = 0;
     std::int64_t duplicateSize = 0; // bytes
-    std::int16_t groupToggle = 0;
-    std::vector<FileIssue> issues;
-    std::vector<std::string> searchFolders; // includedFolders() of the request
+    bool cancelled = false;         // the "Search Terminated." ending: cancelled or stopped
 
-    // The closing texts of the status bar panels 1 to 4.
+    // The closing texts of the status bar panels 1 to 4: "Search Completed." or "Search
+    // Terminated.", "Duplicate Files: 3  Size: 1.50 KB", "Files : 12", "Folders : 4".
     std::string statusText() const;
     std::string duplicatesText() const;
     std::string filesText() const;
     std::string foldersText() const;
+};
+
+struct ScanResult {
+    ScanTotals totals;
+    bool grouped = true; // false after the zero-size listing
+    // A deque, so that the result list can free the rows block by block as it takes them.
+    std::deque<ResultRow> rows;
+    std::int32_t groups = 0; // the number of groups, the id of the last
+    std::vector<FileIssue> issues;
+    std::vector<std::string> searchFolders; // includedFolders() of the request
 };
 
 } // namespace pw

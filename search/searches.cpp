@@ -1,6 +1,5 @@
 #include "search/searches.h"
 
-#include "common/format.h"
 #include "search/file_version.h"
 
 #include <cstdio>
@@ -70,16 +69,16 @@ ScanProgress searchProgress(ScanStage stage, std::string_view what, std::int64_t
     return p;
 }
 
-ResultRow makeResultRow(const CandidateSet& set, const Candidate& c, int groupToggle) {
+ResultRow makeResultRow(const CandidateSet& set, const Candidate& c, std::int32_t group) {
     ResultRow row;
-    row.sizeKey = SizeKey(c.size);
     row.name = std::string(c.fileName());
-    row.folder = set.folder(c);
-    row.version = GetFileVersionText(row.fullPath());
-    row.groupToggle = groupToggle;
-    row.dateText = DateText(c.mtime);
+    row.folder = set.sharedFolder(c);
     row.size = c.size;
     row.mtime = c.mtime;
+    row.version = GetFileVersionText(row.fullPath());
+    row.group = group;
+    row.device = c.device;
+    row.inode = c.inode;
     return row;
 }
 

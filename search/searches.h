@@ -47,7 +47,7 @@ std::int32_t dropRepeatedNames(std::vector<Candidate>& candidates);
 ScanProgress searchProgress(ScanStage stage, std::string_view what, std::int64_t processed,
                             std::int64_t total);
 
-// The row handed to the result list for one candidate.
-ResultRow makeResultRow(const CandidateSet& set, const Candidate& c, int groupToggle);
+// The row handed to the result list for one candidate of group `group` (0: no group).
+ResultRow makeResultRow(const CandidateSet& set, const Candidate& c, std::int32_t group);
 
 } // namespace pw

@@ -2,7 +2,6 @@
 
 #include "results/listed_target.h"
 
-#include <charconv>
 #include <ctime>
 #include <optional>
 
@@ -10,26 +9,6 @@ namespace pw {
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
-
-// The group cell as the page's shading reads it: a whole number, or none for a text such
-// as the "N/A" of the zero-size listing.
-std::optional<std::int64_t> groupNumber(std::string_view text) {
-    while (!text.empty() && text.front() == ' ') {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && text.back() == ' ') {
-        text.remove_suffix(1);
-    }
-    if (!text.empty() && text.front() == '+') {
-        text.remove_prefix(1);
-    }
-    std::int64_t value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size()) {
-        return std::nullopt;
-    }
-    return value;
-}
 
 // The text of a status panel from a 1-based character on; empty when it is shorter.
 std::string_view panelFrom(std::string_view panel, std::size_t firstCharacter) {
@@ -94,12 +73,12 @@ void addHtmlHead(AppendString& out, const HtmlSummary& summary) {
 void addHtmlRow(AppendString& out, const ResultTableRow& row, std::string_view cls) {
     const std::string open = "<td class='" + std::string(cls) + "'>";
     const std::string openNowrap = "<td class='" + std::string(cls) + "' nowrap>";
-    addLine(out, "<tr>" + open + htmlEscape(row.cell(kColFileName)) + "</td>");
-    addLine(out, open + htmlEscape(row.cell(kColSize)) + "</td>");
-    addLine(out, openNowrap + htmlEscape(row.cell(kColModified)) + "</td>");
-    addLine(out, open + htmlEscape(row.cell(kColVersion)) + "</td>");
-    addLine(out, open + htmlEscape(row.cell(kColGroup)) + "</td>");
-    addLine(out, open + htmlEscape(row.cell(kColPath)) + "</td></tr>");
+    addLine(out, "<tr>" + open + htmlEscape(cellText(row, kColFileName)) + "</td>");
+    addLine(out, open + htmlEscape(cellText(row, kColSize)) + "</td>");
+    addLine(out, openNowrap + htmlEscape(cellText(row, kColModified)) + "</td>");
+    addLine(out, open + htmlEscape(cellText(row, kColVersion)) + "</td>");
+    addLine(out, open + htmlEscape(cellText(row, kColGroup)) + "</td>");
+    addLine(out, open + htmlEscape(cellText(row, kColPath)) + "</td></tr>");
 }
 
 } // namespace
@@ -122,7 +101,7 @@ std::string AppendString::ReturnString() {
 bool ExportSelection::exports(const ResultTable& table, int position) const {
     switch (rows) {
     case ExportRows::MarkFilesOnly:
-        return table.row(position).marked();
+        return table.row(position).marked;
     case ExportRows::SelectedFilesOnly:
         return isSelected && isSelected(position);
     case ExportRows::AllFiles:
@@ -215,8 +194,9 @@ std::string delimitedExportText(const ResultTable& table, const ExportSelection&
     for (int i = 1; i <= count; ++i) {
         if (selection.exports(table, i)) {
             const ResultTableRow& row = table.row(i);
-            addFields({row.cell(kColFileName), row.cell(kColSize), row.cell(kColModified),
-                       row.cell(kColVersion), row.cell(kColGroup), row.cell(kColPath)});
+            addFields({cellText(row, kColFileName), cellText(row, kColSize),
+                       cellText(row, kColModified), cellText(row, kColVersion),
+                       cellText(row, kColGroup), cellText(row, kColPath)});
         }
         reportRow(progress, i, count);
     }
@@ -229,14 +209,15 @@ std::string htmlExportText(const ResultTable& table, const ExportSelection& sele
     AppendString out;
     addHtmlHead(out, summary);
     // Every group of the list takes one count, exported or not, so the shading of the
-    // exported rows matches the list's. A group cell that is not a number (the zero-size
-    // listing's "N/A") is one group of its own.
+    // exported rows matches the list's. Rows without a group number (the zero-size
+    // listing's "N/A") are one group of their own.
     std::int64_t counter = 0;
-    std::optional<std::int64_t> previous = 0;
+    std::optional<std::int32_t> previous = 0;
     const int count = table.rowCount();
     for (int i = 1; i <= count; ++i) {
         const ResultTableRow& row = table.row(i);
-        const std::optional<std::int64_t> group = groupNumber(row.cell(kColGroup));
+        const std::optional<std::int32_t> group =
+            row.group > 0 ? std::optional<std::int32_t>(row.group) : std::nullopt;
         if (group != previous) {
             previous = group;
             ++counter;

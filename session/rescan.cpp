@@ -92,7 +92,7 @@ ScanResult compareStoredFiles(const std::vector<StoredFile>& files,
     }
     ScanResult result;
     result.grouped = true;
-    result.filesFound = filesFound;
+    result.totals.filesFound = filesFound;
     SearchContext context{candidates, compare, cancel, observer, result};
     try {
         FindDuplicatesBySize(context);
@@ -101,7 +101,7 @@ ScanResult compareStoredFiles(const std::vector<StoredFile>& files,
         // compared again, so the re-scan ends whatever the answer.
         observer.runtimeError({7, "Out of memory", "File Opening", {}});
     }
-    result.cancelled = cancel.cancelled();
+    result.totals.cancelled = cancel.cancelled();
     return result;
 }
 

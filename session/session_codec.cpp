@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <limits>
 #include <unistd.h>
 
 namespace pw {
@@ -77,44 +76,6 @@ std::vector<std::string_view> splitFields(std::string_view line, char separator)
         fields.push_back(line.substr(start, end - start));
         start = end + 1;
     }
-}
-
-std::int64_t leadingNumber(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) {
-        ++i;
-    }
-    bool negative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    // Accumulated as a negative number, whose range reaches the minimum.
-    constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
-    std::int64_t value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        const int digit = text[i] - '0';
-        if (value < (kMin + digit) / 10) {
-            value = kMin;
-            break;
-        }
-        value = value * 10 - digit;
-    }
-    if (negative) {
-        return value;
-    }
-    return value == kMin ? std::numeric_limits<std::int64_t>::max() : -value;
-}
-
-std::int32_t leadingNumber32(std::string_view text) {
-    const std::int64_t value = leadingNumber(text);
-    if (value > std::numeric_limits<std::int32_t>::max()) {
-        return std::numeric_limits<std::int32_t>::max();
-    }
-    if (value < std::numeric_limits<std::int32_t>::min()) {
-        return std::numeric_limits<std::int32_t>::min();
-    }
-    return static_cast<std::int32_t>(value);
 }
 
 LineReader::LineReader(int fd) : m_fd(fd), m_storage(kReadChunk) {

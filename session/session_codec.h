@@ -1,7 +1,7 @@
 #pragma once
 // The pieces of the session format that have nothing to do with a window: the field
-// escaping of format version 2, splitting a line into fields, reading a number the way the
-// stored texts were written, and reading a file line by line within a fixed bound.
+// escaping of format version 2, splitting a line into fields, and reading a file line by
+// line within a fixed bound.
 
 #include <cstddef>
 #include <cstdint>
@@ -28,14 +28,6 @@ std::string unescapeSessionField(std::string_view field);
 // The fields of a line between each separator, as many as there are (an empty line is one
 // empty field). The views point into `line`.
 std::vector<std::string_view> splitFields(std::string_view line, char separator);
-
-// The number at the start of a stored text, after any blanks: an optional sign and the
-// digits that follow, anything after them ignored; 0 when there is none. Saturates at the
-// limits of a signed 64-bit number instead of overflowing.
-std::int64_t leadingNumber(std::string_view text);
-
-// The same, clamped to a signed 32-bit number.
-std::int32_t leadingNumber32(std::string_view text);
 
 // Reads lines from an open file descriptor (not owned) or from bytes in memory. A line ends
 // at LF; a CR before the LF is dropped, so CR LF and LF-only files read alike. The last line

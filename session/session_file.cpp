@@ -4,6 +4,7 @@
 #include "common/format.h"
 #include "common/text.h"
 #include "results/listed_target.h"
+#include "results/load_result.h"
 #include "session/rescan.h"
 #include "session/session_codec.h"
 
@@ -12,8 +13,10 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
+#include <optional>
 #include <unistd.h>
-#include <unordered_set>
+#include <utility>
 
 namespace pw {
 namespace {
@@ -85,6 +88,40 @@ SearchPathEntry readPathLine(const std::vector<std::string_view>& fields, bool e
     entry.maxSize = field(fields[4], escaped);
     entry.icon = leadingNumber32(field(fields[5], escaped));
     return entry;
+}
+
+using StoredCellTexts = std::array<std::string, kResultFields>;
+
+// The number of a zero-size row's stored group cell when the cell is exactly that number
+// (a list exported from elsewhere), else 0: "N/A" and any other text show as they were.
+std::int32_t storedGroupNumber(const std::string& text) {
+    const std::int64_t number = leadingNumber(text);
+    return number > 0 && number <= std::numeric_limits<std::int32_t>::max() &&
+                   std::to_string(number) == text
+               ? static_cast<std::int32_t>(number)
+               : 0;
+}
+
+// A row from the nine cells a session stored: the typed values read from the texts, and
+// each stored text those values would not show again kept as it stands, so that the file
+// saves back unchanged. In grouped mode `group` is the loader's number, which replaces the
+// stored "Group" cell (its "sortGrpno" keeps the stored text when they differ).
+ResultTableRow storedRow(StoredCellTexts& cells, FolderText folder, std::int32_t group) {
+    ResultTableRow row;
+    row.name = std::move(cells[0]);
+    row.folder = std::move(folder);
+    row.size = static_cast<std::uint64_t>(std::max<std::int64_t>(leadingNumber(cells[1]), 0));
+    row.modified = readDateText(cells[2]).value_or(LocalStamp{});
+    row.version = std::move(cells[3]);
+    row.group = group != 0 ? group : storedGroupNumber(cells[4]);
+    for (const int column :
+         {kColSize, kColModified, kColGroup, kColSortSize, kColSortDate, kColSortGrpno}) {
+        std::string& stored = cells[static_cast<std::size_t>(column - 1)];
+        if ((column != kColGroup || group == 0) && cellText(row, column) != stored) {
+            row.stored.keep(column, std::move(stored));
+        }
+    }
+    return row;
 }
 
 // Why a line could not be read; the line is the one after the last read.
@@ -160,7 +197,8 @@ private:
             fields.size() > kStatusField && fields[kStatusField] == kStatusTerminated;
         m_grouped = options.method != SearchMethod::ZeroSize;
         m_rescan = m_options.reScan && m_grouped;
-        m_session.table.setGrouped(m_grouped);
+        // The header's row count is never trusted: nothing is reserved from it.
+        m_fill.emplace(m_session.table, m_grouped, 0);
         return true;
     }
 
@@ -190,7 +228,7 @@ private:
                 damaged("too few result fields");
                 return;
             }
-            std::array<std::string, kResultFields> cells;
+            StoredCellTexts cells;
             for (std::size_t i = 0; i < kResultFields; ++i) {
                 cells[i] = field(fields[i], m_escaped);
             }
@@ -200,7 +238,7 @@ private:
                                     static_cast<std::uint64_t>(
                                         std::max<std::int64_t>(leadingNumber(cells[1]), 0))});
             } else {
-                addRow(std::move(cells));
+                addRow(cells);
             }
             reportProgress();
             const auto status = m_reader.next(m_line);
@@ -212,30 +250,15 @@ private:
         }
     }
 
-    void addRow(std::array<std::string, kResultFields> cells) {
-        ResultTable& table = m_session.table;
-        ResultTableRow row;
+    void addRow(StoredCellTexts& cells) {
+        std::int32_t group = 0;
         if (m_grouped) {
             // Groups must stand together in the file: each change of the stored group
             // cell opens the next group number.
-            if (m_groupCounter == 0 || cells[4] != m_previousGroup) {
-                ++m_groupCounter;
-                m_previousGroup = cells[4];
-                table.GroupSizes.push_back(0);
-            }
-            cells[4] = std::to_string(m_groupCounter);
-            ++table.GroupSizes[static_cast<std::size_t>(m_groupCounter)];
-            table.RowShadeTable.push_back(m_groupCounter);
+            group = m_fill->groupFor(cells[4] != m_previousGroup);
+            m_previousGroup = cells[4];
         }
-        for (std::size_t i = 0; i < kResultFields; ++i) {
-            row.cells[i] = std::move(cells[i]);
-        }
-        row.cell(kColExt) = std::string(GetExt(row.cell(kColFileName)));
-        row.setMarked(false);
-        if (m_folders.insert(row.cell(kColPath)).second) {
-            table.distinctFolders.push_back(row.cell(kColPath));
-        }
-        table.rows().push_back(std::move(row));
+        m_fill->add(storedRow(cells, m_fill->folder(cells[5]), group));
     }
 
     void reportProgress() {
@@ -254,16 +277,12 @@ private:
     }
 
     void finish() {
-        ResultTable& table = m_session.table;
         if (m_rescan && m_session.resultLines > 1) {
             rescan();
-        } else if (m_grouped) {
-            table.GroupCount = m_groupCounter;
-            table.RowShadeTable.push_back(0); // positions 0 to the row count
-            table.ShadingOff = false;
-            table.shadingInstalled = table.rowCount() > 0;
+        } else if (m_fill) {
+            m_fill->finish();
         }
-        table.searchFolders = includedFolders(m_session.parameters.paths);
+        m_session.table.searchFolders = includedFolders(m_session.parameters.paths);
     }
 
     void rescan() {
@@ -271,27 +290,24 @@ private:
         CancelToken never;
         ScanObserver& observer = m_options.observer != nullptr ? *m_options.observer : quiet;
         const CancelToken& cancel = m_options.cancel != nullptr ? *m_options.cancel : never;
-        const ScanResult result = compareStoredFiles(
-            m_stored, includedFolders(m_session.parameters.paths), m_session.parameters.options,
-            m_session.totals.filesFound, observer, cancel);
-        m_stored.clear();
-        const auto exists = m_options.fileExists
-                                ? m_options.fileExists
-                                : std::function<bool(const std::string&)>(FileExists);
+        const FileExistsFn exists = m_options.fileExists ? m_options.fileExists : FileExists;
         TableProgress progress;
         if (m_options.progress) {
             progress = [this](const std::string& text) { m_options.progress({text, 0, 0}); };
         }
-        m_session.table.clear();
-        LoadSearchResult(m_session.table, result, exists, progress);
-        m_session.table.setGrouped(true);
-        m_session.totals.filesFound = result.filesFound;
-        m_session.totals.duplicateCount = result.duplicateCount;
-        m_session.totals.duplicateSize = result.duplicateSize;
+        ScanResult result = compareStoredFiles(
+            m_stored, includedFolders(m_session.parameters.paths), m_session.parameters.options,
+            m_session.totals.filesFound, observer, cancel);
+        m_stored = {};
+        ScanOutcome outcome =
+            LoadSearchResult(m_session.table, std::move(result), exists, progress);
+        m_session.totals.filesFound = outcome.totals.filesFound;
+        m_session.totals.duplicateCount = outcome.totals.duplicateCount;
+        m_session.totals.duplicateSize = outcome.totals.duplicateSize;
         m_session.rescanned = true;
-        m_session.cancelled = result.cancelled;
-        m_session.totals.cancelled = m_session.totals.cancelled || result.cancelled;
-        m_session.issues = result.issues;
+        m_session.cancelled = outcome.totals.cancelled;
+        m_session.totals.cancelled = m_session.totals.cancelled || outcome.totals.cancelled;
+        m_session.issues = std::move(outcome.issues);
     }
 
     LineReader& m_reader;
@@ -301,9 +317,8 @@ private:
     bool m_escaped = false;
     bool m_grouped = true;
     bool m_rescan = false;
-    std::int32_t m_groupCounter = 0;
+    std::optional<TableFill> m_fill;
     std::string m_previousGroup;
-    std::unordered_set<std::string> m_folders;
     std::vector<StoredFile> m_stored;
 };
 
@@ -320,7 +335,7 @@ void appendJoined(std::string& out, std::initializer_list<std::string_view> fiel
 }
 
 // The header and the search-path lines, each line ended.
-std::string parameterText(const SessionParameters& parameters, const SessionTotals& totals,
+std::string parameterText(const SessionParameters& parameters, const ScanTotals& totals,
                           int rowCount) {
     const SearchOptions& o = parameters.options;
     std::string text =
@@ -342,11 +357,6 @@ std::string parameterText(const SessionParameters& parameters, const SessionTota
 }
 
 } // namespace
-
-SessionTotals SessionTotals::fromScan(const ScanResult& result) {
-    return {result.filesFound, result.foldersFound, result.duplicateCount, result.duplicateSize,
-            result.cancelled};
-}
 
 int sessionMethodNumber(SearchMethod method) {
     switch (method) {
@@ -379,7 +389,7 @@ std::string sessionHeaderProblem(std::string_view firstLine) {
     return {};
 }
 
-std::string sessionFileText(const SessionParameters& parameters, const SessionTotals& totals,
+std::string sessionFileText(const SessionParameters& parameters, const ScanTotals& totals,
                             const ResultTable& table, SessionContent content,
                             const SessionProgressFn& progress) {
     std::string text = parameterText(parameters, totals, table.rowCount());
@@ -388,7 +398,11 @@ std::string sessionFileText(const SessionParameters& parameters, const SessionTo
     }
     const std::int64_t count = table.rowCount();
     for (std::int64_t i = 0; i < count; ++i) {
-        const auto& cells = table.rows()[static_cast<std::size_t>(i)].cells;
+        const ResultTableRow& row = table.rows()[static_cast<std::size_t>(i)];
+        StoredCellTexts cells;
+        for (std::size_t c = 0; c < kResultFields; ++c) {
+            cells[c] = cellText(row, static_cast<int>(c) + 1);
+        }
         if (i == 0) {
             text += ';';
         }
@@ -405,7 +419,7 @@ std::string sessionFileText(const SessionParameters& parameters, const SessionTo
 }
 
 FileWriteResult WriteSessionFile(const std::string& path, const SessionParameters& parameters,
-                                 const SessionTotals& totals, const ResultTable& table,
+                                 const ScanTotals& totals, const ResultTable& table,
                                  SessionContent content, const SessionProgressFn& progress) {
     if (FileWriteResult listed = refuseListedTarget(path, table); !listed.ok) {
         return listed;
@@ -415,7 +429,7 @@ FileWriteResult WriteSessionFile(const std::string& path, const SessionParameter
 
 FileWriteResult SaveDefaultParameters(SettingsStore& store, const WindowGeometry& window,
                                       const std::string& path, const SessionParameters& parameters,
-                                      const SessionTotals& totals, int rowCount) {
+                                      const ScanTotals& totals, int rowCount) {
     saveWindowSize(store, window);
     if (path.empty()) {
         return {};
@@ -460,23 +474,6 @@ LoadedParameters LoadParameters(const std::string& path) {
     }
     loaded.ok = true;
     return loaded;
-}
-
-std::string LoadedSession::statusText() const {
-    return totals.cancelled ? "Search Terminated." : "Search Completed.";
-}
-
-std::string LoadedSession::duplicatesText() const {
-    return "Duplicate Files: " + std::to_string(totals.duplicateCount) +
-           "  Size: " + FormatSize(static_cast<double>(totals.duplicateSize));
-}
-
-std::string LoadedSession::filesText() const {
-    return "Files : " + std::to_string(totals.filesFound);
-}
-
-std::string LoadedSession::foldersText() const {
-    return "Folders : " + std::to_string(totals.foldersFound);
 }
 
 LoadedSession OpenPairwellFile(const std::string& fileName, const OpenOptions& options) {

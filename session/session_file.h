@@ -34,17 +34,6 @@ struct SessionParameters {
     std::vector<SearchPathEntry> paths;
 };
 
-// The totals of the last scan that a session keeps.
-struct SessionTotals {
-    std::int32_t filesFound = 0;
-    std::int32_t foldersFound = 0;
-    std::int32_t duplicateCount = 0;
-    std::int64_t duplicateSize = 0; // bytes
-    bool cancelled = false;         // the scan ended "Search Terminated."
-
-    static SessionTotals fromScan(const ScanResult& result);
-};
-
 enum class SessionContent { ParametersOnly, ParametersAndResult };
 
 // The method's number in the header: 1 byte to byte, 2 CRC-32, 3 same name, 4 zero size.
@@ -59,7 +48,7 @@ std::string sessionHeaderProblem(std::string_view firstLine);
 // The whole text of a session file. The header counts the table's rows whatever
 // `content` says; result lines are written only for ParametersAndResult and a table with
 // rows. Progress: value = position of the row just written, maximum = row count.
-std::string sessionFileText(const SessionParameters& parameters, const SessionTotals& totals,
+std::string sessionFileText(const SessionParameters& parameters, const ScanTotals& totals,
                             const ResultTable& table, SessionContent content,
                             const SessionProgressFn& progress = {});
 
@@ -67,7 +56,7 @@ std::string sessionFileText(const SessionParameters& parameters, const SessionTo
 // the old file as it was. A file of the table's rows is never written over; the failures
 // and refusals are those of replaceFileContent and refuseListedTarget.
 FileWriteResult WriteSessionFile(const std::string& path, const SessionParameters& parameters,
-                                 const SessionTotals& totals, const ResultTable& table,
+                                 const ScanTotals& totals, const ResultTable& table,
                                  SessionContent content, const SessionProgressFn& progress = {});
 
 // Run at the start of every scan and when the main window closes: stores the main window's
@@ -77,7 +66,7 @@ FileWriteResult WriteSessionFile(const std::string& path, const SessionParameter
 // means the next start begins with the defaults.
 FileWriteResult SaveDefaultParameters(SettingsStore& store, const WindowGeometry& window,
                                       const std::string& path, const SessionParameters& parameters,
-                                      const SessionTotals& totals, int rowCount);
+                                      const ScanTotals& totals, int rowCount);
 
 struct LoadedParameters {
     // True when the file was read to its end or to its result section; false when it could
@@ -110,8 +99,10 @@ struct LoadedSession {
     std::string damage;     // where and why reading stopped early, for a message
     int formatVersion = 1;  // 2 when the header carried the version field
     SessionParameters parameters;
-    bool fuzzyStored = false;        // the header carried the fuzzy value
-    SessionTotals totals;            // after a re-scan, the re-scan's duplicates
+    bool fuzzyStored = false; // the header carried the fuzzy value
+    // After a re-scan, the re-scan's duplicates; "Search Terminated." when the saved scan
+    // was, or when the re-scan was cancelled.
+    ScanTotals totals;
     std::int64_t storedRowCount = 0; // the header's row count, as written (never trusted)
     std::int64_t resultLines = 0;    // result lines actually read
     ResultTable table;               // rows, group tables, distinct folders, mode
@@ -119,14 +110,9 @@ struct LoadedSession {
     bool cancelled = false;        // the re-scan's comparison was cancelled
     std::vector<FileIssue> issues; // files the re-scan could not read
 
-    // The status texts after loading; shown only when showTotals() (more than one result
-    // line was read), otherwise the front end hides those panels. The status is "Search
-    // Terminated." when the saved scan was, or when the re-scan was cancelled.
+    // Whether the front end shows the totals' texts: only when more than one result line
+    // was read; otherwise it hides those panels.
     bool showTotals() const { return resultLines > 1; }
-    std::string statusText() const;
-    std::string duplicatesText() const;
-    std::string filesText() const;
-    std::string foldersText() const;
 };
 
 // Reads a whole session file: parameters, search paths, result rows with their group

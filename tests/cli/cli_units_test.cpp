@@ -8,6 +8,7 @@
 #include "cli/path_quoting.h"
 #include "cli/text_writer.h"
 #include "common/format.h"
+#include "results/load_result.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -19,27 +20,24 @@ namespace {
 
 using namespace std::string_literals;
 
-ResultRow makeRow(std::string folder, std::string name, int toggle, std::uint64_t size = 10) {
+ResultRow makeRow(std::string folder, std::string name, std::int32_t group,
+                  std::uint64_t size = 10) {
     ResultRow row;
-    row.folder = std::move(folder);
+    row.folder = makeFolderText(std::move(folder));
     row.name = std::move(name);
-    row.groupToggle = toggle;
+    row.group = group;
     row.size = size;
-    row.sizeKey = SizeKey(size);
     row.version = "N/A";
-    row.dateText = "3/7/2006 4:05:09 PM";
     return row;
 }
 
 ScanResult groupedResult(std::initializer_list<std::pair<std::string, int>> rows) {
     ScanResult result;
-    for (const auto& [name, toggle] : rows) {
-        result.rows.push_back(makeRow("/d/", name, toggle));
+    for (const auto& [name, group] : rows) {
+        result.rows.push_back(makeRow("/d/", name, group));
     }
     return result;
 }
-
-using FileExistsFn = std::function<bool(const std::string&)>;
 
 // Every file exists except the named ones.
 FileExistsFn allBut(std::set<std::string> vanished) {
@@ -49,9 +47,9 @@ FileExistsFn allBut(std::set<std::string> vanished) {
 }
 
 // The result list the front end prints: the scan's rows as the result table holds them.
-ResultTable listResult(const ScanResult& result, const FileExistsFn& fileExists) {
+ResultTable listResult(ScanResult result, const FileExistsFn& fileExists) {
     ResultTable table;
-    LoadSearchResult(table, result, fileExists);
+    LoadSearchResult(table, std::move(result), fileExists);
     return table;
 }
 
@@ -66,8 +64,8 @@ TEST(TextWriter, SeparatesGroupsByOneEmptyEntry) {
     ResultTable table = listResult(result, allBut({}));
     EXPECT_EQ(written(table, PathEnd::Newline), "/d/a1\n/d/a2\n\n/d/b1\n/d/b2\n");
     EXPECT_EQ(written(table, PathEnd::Nul), "/d/a1\0/d/a2\0\0/d/b1\0/d/b2\0"s);
-    table.row(2).setMarked(true);
-    table.row(4).setMarked(true);
+    table.setMarked(2, true);
+    table.setMarked(4, true);
     EXPECT_EQ(written(table, PathEnd::Nul, true), "/d/a2\0/d/b2\0"s);
 
     ScanResult zero;
@@ -135,8 +133,8 @@ TEST(JsonString, EscapesWhatJsonRequiresAndEveryByteOfInvalidUtf8) {
 TEST(JsonWriter, WritesSummaryAndRowsWithGroupNumbers) {
     ScanResult result = groupedResult({{"a1", 1}, {"a2", 1}, {"b1", 2}, {"b2", 2}});
     result.rows[0].size = 1234;
-    result.rows[0].folder = "/bad\xFE/";
-    const JsonSummary summary{"Search Completed.", "byte", false, 7, 2, 2, 2468};
+    result.rows[0].folder = makeFolderText("/bad\xFE/");
+    const JsonSummary summary{{7, 2, 2, 2468}, "byte", false};
     std::ostringstream out;
     writeJson(out, summary, listResult(result, allBut({"/bad\xFE/a1"})));
 
@@ -153,7 +151,7 @@ TEST(JsonWriter, WritesSummaryAndRowsWithGroupNumbers) {
     EXPECT_EQ(rows[0]["name"].string(), "a2");
     EXPECT_EQ(rows[0]["folder"].string(), "/d/");
     EXPECT_EQ(rows[0]["size"].number(), 10);
-    EXPECT_EQ(rows[0]["date"].string(), "3/7/2006 4:05:09 PM");
+    EXPECT_EQ(rows[0]["date"].string(), DateText(0));
     EXPECT_EQ(rows[0]["version"].string(), "N/A");
     EXPECT_EQ(rows[0]["group"].number(), 1);
     EXPECT_EQ(rows[1]["group"].number(), 2);

@@ -51,14 +51,29 @@ private:
     bool m_hadTz = false;
 };
 
-TEST_F(LocalTimeTest, DateTextUsesTheTwelveHourClockWithoutPadding) {
+// Regression: a date text read back with 12 AM taken as noon, or 12 PM as midnight, put
+// the rows of a loaded session out of time order and kept the wrong file of a group.
+TEST_F(LocalTimeTest, DateTextUsesTheTwelveHourClockAndReadsBackToItsStamp) {
     // 2006-03-07 16:05:09 UTC
     EXPECT_EQ(DateText(1141747509), "3/7/2006 4:05:09 PM");
     EXPECT_EQ(SortDateText(1141747509), "20060307160509");
-    // Midnight and noon are 12 AM and 12 PM.
     EXPECT_EQ(DateText(1141689600), "3/7/2006 12:00:00 AM");
     EXPECT_EQ(DateText(1141732800), "3/7/2006 12:00:00 PM");
     EXPECT_EQ(DateText(1703980799), "12/30/2023 11:59:59 PM");
+    for (std::time_t t = 1141689600; t < 1141689600 + 86400; t += 59) {
+        const auto back = readDateText(DateText(t));
+        ASSERT_TRUE(back) << DateText(t);
+        EXPECT_EQ(*back, localStamp(t)) << DateText(t);
+    }
+    EXPECT_EQ(readDateText("3/7/2006 12:05:09 AM")->hour, 0);
+    EXPECT_EQ(SortDateText(*readDateText("3/7/2006 12:05:09 AM")), "20060307000509");
+    EXPECT_EQ(SortDateText(*readDateText("3/7/2006 12:59:59 PM")), "20060307125959");
+    EXPECT_EQ(readDateText("03/07/2006 01:05:09 PM")->hour, 13);
+    for (const char* bad : {"", "d", "3/7/2006 4:05:09", "3/7/2006 0:05:09 AM",
+                            "3/7/2006 13:05:09 PM", "13/7/2006 1:05:09 AM", "3/7/2006 4:05:09 pm",
+                            "3/7/2006 4:05:09 PM ", "3/7/-2006 4:05:09 PM"}) {
+        EXPECT_FALSE(readDateText(bad)) << bad;
+    }
 }
 
 TEST(BuzTimer, ElapsedTextPadsSecondsAndMinutesOnlyBelowAnHour) {

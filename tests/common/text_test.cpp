@@ -84,5 +84,18 @@ TEST(IsNumeric, AcceptsNumbersAndRejectsText) {
     }
 }
 
+TEST(LeadingNumber, ReadsLikeTheStoredTextsAndSaturates) {
+    EXPECT_EQ(leadingNumber("42"), 42);
+    EXPECT_EQ(leadingNumber("  -7 rest"), -7);
+    EXPECT_EQ(leadingNumber("12345.6789"), 12345);
+    EXPECT_EQ(leadingNumber(""), 0);
+    EXPECT_EQ(leadingNumber("N/A"), 0);
+    EXPECT_EQ(leadingNumber("99999999999999999999999"), INT64_MAX);
+    EXPECT_EQ(leadingNumber("-99999999999999999999999"), INT64_MIN);
+    EXPECT_EQ(leadingNumber("-9223372036854775808"), INT64_MIN);
+    EXPECT_EQ(leadingNumber32("3000000000"), INT32_MAX);
+    EXPECT_EQ(leadingNumber32("-3000000000"), INT32_MIN);
+}
+
 } // namespace
 } // namespace pw

@@ -22,7 +22,7 @@ struct TransferFixture : ::testing::Test {
 
     void add(const std::string& relative, int group, bool marked) {
         tree.addFile(relative, "bytes of " + relative);
-        table.rows().push_back(test::listedRow(tree, relative, group, marked));
+        table.appendRow(test::listedRow(tree, relative, group, marked));
         if (table.GroupSizes.size() <= static_cast<std::size_t>(group)) {
             table.GroupSizes.resize(static_cast<std::size_t>(group) + 1, 0);
         }
@@ -103,7 +103,7 @@ TEST_F(TransferFixture, MoveChecksSourcesRemovesEmptiedFoldersAndReportsStayingF
     tidyUp(table, false);
     std::vector<std::string> left;
     for (const ResultTableRow& row : table.rows()) {
-        left.push_back(row.cell(kColFileName) + (row.marked() ? "*" : ""));
+        left.push_back(row.name + (row.marked ? "*" : ""));
     }
     EXPECT_EQ(left, (std::vector<std::string>{"e.txt*", "f.txt"}));
 }

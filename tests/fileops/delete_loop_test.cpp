@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace pw {
 namespace {
@@ -26,7 +27,7 @@ struct DeleteFixture : ::testing::Test {
 
     void add(const std::string& relative, int group, bool marked) {
         tree.addFile(relative, "same bytes");
-        table.rows().push_back(test::listedRow(tree, relative, group, marked));
+        table.appendRow(test::listedRow(tree, relative, group, marked));
     }
 };
 
@@ -117,14 +118,23 @@ TEST_F(DeleteFixture, FailedOrFalselyReportedDeletesGiveErrorRowsAndTheLoopGoesO
     EXPECT_TRUE(fs::exists(tree.path("a.txt")));
 }
 
-TEST_F(DeleteFixture, FileChangedSinceTheScanIsLeftAlone) {
+// Regression: a file replaced by another of the same size and time (restored from a
+// backup) was deleted as the duplicate the scan had found.
+TEST_F(DeleteFixture, FileChangedOrReplacedSinceTheScanIsLeftAlone) {
     add("a.txt", 1, true);
     add("b.txt", 1, true);
+    add("c.txt", 2, true);
     tree.addFile("a.txt", "rewritten with other bytes");
+    struct stat listed {};
+    ASSERT_EQ(::lstat(tree.path("c.txt").c_str(), &listed), 0);
+    tree.addFile("backup/c.txt", "same bytes");
+    tree.setMtime("backup/c.txt", listed.st_mtime);
+    fs::rename(tree.path("backup/c.txt"), tree.path("c.txt"));
 
     DeleteRun run(table, shell);
     DeleteMarkedFiles(run);
-    EXPECT_EQ(run.errors(), (std::vector<ErrorRow>{fileChanged(tree.path("a.txt"))}));
+    EXPECT_EQ(run.errors(), (std::vector<ErrorRow>{fileChanged(tree.path("a.txt")),
+                                                   fileChanged(tree.path("c.txt"))}));
     EXPECT_EQ(sources(shell), (std::vector<std::string>{tree.path("b.txt")}));
     EXPECT_EQ(tree.read("a.txt"), "rewritten with other bytes");
     EXPECT_EQ(run.progress().maximum, 1); // the folder check's bar
@@ -185,8 +195,8 @@ TEST_F(DeleteFixture, ConfirmAnswersWhenYesToAllIsOff) {
     ResultTable again;
     add("e.txt", 1, true);
     add("f.txt", 1, true);
-    again.rows().push_back(table.rows()[4]);
-    again.rows().push_back(table.rows()[5]);
+    again.appendRow(table.rows()[4]);
+    again.appendRow(table.rows()[5]);
     test::RecordingShell second;
     DeleteRun cancelled(again, second,
                         [](ShellOperation, const std::string&) { return ConfirmAnswer::Cancel; });

@@ -79,10 +79,10 @@ TEST(ErrorLogWriter, FailureIsReportedNotSwallowed) {
     // A file of the result list is not replaced by the log.
     const std::string listed = tree.addFile("listed.log", "kept");
     ResultTable table;
-    ResultRow row;
+    ResultTableRow row;
     row.name = "listed.log";
-    row.folder = tree.root() + "/";
-    table.rows().push_back(makeTableRow(row, 1));
+    row.folder = makeFolderText(tree.root() + "/");
+    table.appendRow(row);
     EXPECT_EQ(writeErrorLog(listed, {}, now, table),
               listed + " is " + listed + ", a file of the result list; choose another file name.");
     EXPECT_EQ(tree.read("listed.log"), "kept");

@@ -1,6 +1,6 @@
 #pragma once
-// Result rows for real files of a test tree, with the size and time cells the scan would
-// have written, so the still-listed check before a delete or move sees them unchanged.
+// Result rows for real files of a test tree, with the size, time and identity the scan
+// would have listed, so the still-listed check before a delete or move sees them unchanged.
 
 #include "common/format.h"
 #include "results/result_table.h"
@@ -21,13 +21,14 @@ inline ResultTableRow listedRow(const TempTree& tree, const std::string& relativ
     }
     const std::size_t slash = full.rfind('/');
     ResultTableRow row;
-    row.cell(kColFileName) = full.substr(slash + 1);
-    row.cell(kColSize) = std::to_string(info.st_size);
-    row.cell(kColModified) = DateText(info.st_mtime);
-    row.cell(kColVersion) = "N/A";
-    row.cell(kColGroup) = std::to_string(group);
-    row.cell(kColPath) = full.substr(0, slash + 1);
-    row.setMarked(marked);
+    row.name = full.substr(slash + 1);
+    row.folder = makeFolderText(full.substr(0, slash + 1));
+    row.size = static_cast<std::uint64_t>(info.st_size);
+    row.modified = localStamp(info.st_mtime);
+    row.group = group;
+    row.device = info.st_dev;
+    row.inode = info.st_ino;
+    row.marked = marked;
     return row;
 }
 

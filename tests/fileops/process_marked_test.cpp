@@ -1,4 +1,5 @@
 #include "fileops/process_marked.h"
+#include "support/replaying_view.h"
 
 #include <gtest/gtest.h>
 #include <set>
@@ -19,14 +20,13 @@ ResultTable tableOf(const std::vector<RowDef>& defs, bool grouped = true) {
     table.setGrouped(grouped);
     for (const RowDef& def : defs) {
         ResultTableRow row;
-        row.cell(kColFileName) = def.name;
-        row.cell(kColSize) = std::to_string(def.size);
-        row.cell(kColModified) = "1/2/2024 3:04:05 PM";
-        row.cell(kColVersion) = "N/A";
-        row.cell(kColGroup) = def.group > 0 ? std::to_string(def.group) : "N/A";
-        row.cell(kColPath) = "/data/";
-        row.setMarked(def.marked);
-        table.rows().push_back(row);
+        row.name = def.name;
+        row.folder = makeFolderText("/data/");
+        row.size = def.size;
+        row.modified = {2024, 1, 2, 15, 4, 5};
+        row.group = def.group;
+        row.marked = def.marked;
+        table.appendRow(row);
         if (def.group > 0) {
             if (table.GroupSizes.size() <= static_cast<std::size_t>(def.group)) {
                 table.GroupSizes.resize(static_cast<std::size_t>(def.group) + 1, 0);
@@ -36,14 +36,15 @@ ResultTable tableOf(const std::vector<RowDef>& defs, bool grouped = true) {
     }
     table.GroupCount = static_cast<std::int32_t>(table.GroupSizes.size()) - 1;
     RefreshColorShade(table);
+    table.takeChanges();
     return table;
 }
 
 std::vector<std::string> names(const ResultTable& table, bool markedOnly = false) {
     std::vector<std::string> out;
     for (const ResultTableRow& row : table.rows()) {
-        if (!markedOnly || row.marked()) {
-            out.push_back(row.cell(kColFileName));
+        if (!markedOnly || row.marked) {
+            out.push_back(row.name);
         }
     }
     return out;
@@ -96,26 +97,23 @@ TEST(CheckMarks, WarningShowsTheGroupsRowsWithTheirPositions) {
     EXPECT_TRUE(check.proceed());
 }
 
-TEST(CheckMarks, EachAnswerOfTheWarning) {
-    struct Case {
-        std::vector<std::string> answers;
-        std::size_t warnings;
-        Names marked;
-    };
-    const Names all{"a1", "a2", "b1", "c1", "c2", "c3"};
-    for (const Case& c : {
-             // Keep all: the last row of this and of every later full group, unasked.
-             Case{{"1"}, 1, {"a1", "b1", "c1", "c2"}},
-             Case{{"2"}, 1, all}, // ignore: no more warnings, every mark stays
-             // Closed without a button: as "3", and the next full group warns again.
-             Case{{"", "unexpected"}, 2, all},
-         }) {
+TEST(CheckMarks, EachAnswerOfTheWarningActsOnTheRestOfTheRun) {
+    // Keep-all unmarks the last row of this and every later full group without asking.
+    ResultTable keepAll = tableOf(twoFullGroups());
+    ScriptedWarning keep{{"1"}, {}};
+    EXPECT_EQ(checkMarks(keepAll, false, keep.callback()).totalsText,
+              "Total Files Marked 4 Size 2.00 KB");
+    EXPECT_EQ(keep.shown.size(), 1u);
+    EXPECT_EQ(names(keepAll, true), (Names{"a1", "b1", "c1", "c2"}));
+
+    // Ignore stops warning and keeps every mark; a closed warning counts as continue and
+    // the next full group warns again.
+    for (const auto& [answers, shown] : {std::pair{std::vector<std::string>{"2"}, 1u},
+                                         std::pair{std::vector<std::string>{"", "x"}, 2u}}) {
         ResultTable table = tableOf(twoFullGroups());
-        ScriptedWarning warning{c.answers, {}};
-        const MarkCheck check = checkMarks(table, false, warning.callback());
-        EXPECT_EQ(warning.shown.size(), c.warnings) << c.answers.front();
-        EXPECT_EQ(names(table, true), c.marked) << c.answers.front();
-        EXPECT_EQ(check.totals.count, static_cast<std::int64_t>(c.marked.size()));
+        ScriptedWarning warning{answers, {}};
+        EXPECT_EQ(checkMarks(table, false, warning.callback()).totals.count, 6);
+        EXPECT_EQ(warning.shown.size(), shown);
     }
 }
 
@@ -153,7 +151,7 @@ TEST(CheckMarks, NothingMarkedZeroSizeAndStrayGroups) {
     EXPECT_EQ(empty.totalsText, "Total Files Marked 0 Size 0 Bytes");
     // Copy stops with the same message, and goes on when one row is marked.
     EXPECT_EQ(checkMarksForCopy(none)->text, "No items marked/checked");
-    none.row(2).setMarked(true);
+    none.setMarked(2, true);
     EXPECT_FALSE(checkMarksForCopy(none));
 
     // Zero-size rows never warn, and their size is not added.
@@ -162,9 +160,8 @@ TEST(CheckMarks, NothingMarkedZeroSizeAndStrayGroups) {
     EXPECT_EQ(zeroCheck.totalsText, "Total Files Marked 2 Size 0 Bytes");
 
     // A group number the tables do not know is never warned about, and never read past.
-    ResultTable stray = tableOf({{"a", 1, true}, {"b", 1, false}});
-    stray.row(2).cell(kColGroup) = "9";
-    stray.row(2).setMarked(true);
+    ResultTable stray = tableOf({{"a", 1, true}, {"b", 9, true}});
+    stray.GroupSizes = {0, 2};
     const MarkCheck strayCheck = checkMarks(stray, false, warning.callback());
     EXPECT_EQ(strayCheck.totals.count, 2);
     EXPECT_TRUE(warning.shown.empty());
@@ -180,14 +177,22 @@ TEST(TidyUp, DropsGoneFilesThenLoneRowsWithoutRenumbering) {
                                  {"c2", 3, true},
                                  {"d1", 4, false},
                                  {"d2", 4, false}});
+    test::ReplayingView view(table);
+    view.select(5);
+    view.setCurrent(9);
     // a1, b1, c1 and c2 are gone; b2 could not be deleted.
     const std::set<std::string> gone = {"/data/a1", "/data/b1", "/data/c1", "/data/c2"};
     const std::string text =
         tidyUp(table, false, [&gone](const std::string& path) { return !gone.contains(path); });
 
     EXPECT_EQ(names(table), (Names{"b2", "b3", "d1", "d2"}));
-    EXPECT_TRUE(table.row(1).marked());
-    EXPECT_EQ(table.row(3).cell(kColGroup), "4");
+    // A list view follows both removals and keeps its selection and current row.
+    using Kind = TableChange::Kind;
+    EXPECT_EQ(view.follow(), (std::vector<Kind>{Kind::Removed, Kind::Removed, Kind::Shading}));
+    EXPECT_EQ(view.selectedIds(), std::set<std::string>{"/data/b3"});
+    EXPECT_EQ(view.currentId(), "/data/d2");
+    EXPECT_TRUE(table.row(1).marked);
+    EXPECT_EQ(table.row(3).group, 4);
     EXPECT_EQ(text, "Total Files Marked 1 Size 512 Bytes");
     // The shading is per run again: b plain, d shaded.
     EXPECT_FALSE(table.shaded(0));

@@ -60,12 +60,12 @@ struct RenameFixture : ::testing::Test {
     void addRow(const std::string& name) {
         tree.addFile(name, "x");
         ResultTableRow row;
-        row.cell(kColFileName) = name;
-        row.cell(kColPath) = tree.root() + "/";
-        row.cell(kColGroup) = "1";
-        row.cell(kColExt) = "txt";
-        row.setMarked(true);
-        table.rows().push_back(row);
+        row.name = name;
+        row.folder = makeFolderText(tree.root() + "/");
+        row.group = 1;
+        row.marked = true;
+        table.appendRow(row);
+        table.takeChanges();
     }
 };
 
@@ -83,9 +83,13 @@ TEST_F(RenameFixture, ForbiddenAnswerAsksAgainWithTheOldNameThenRenames) {
     // The answer as typed, leading blank included; marks and other cells stay.
     EXPECT_TRUE(fs::exists(tree.path(" b.txt")));
     EXPECT_FALSE(fs::exists(tree.path("a.txt")));
-    EXPECT_EQ(table.row(1).cell(kColFileName), " b.txt");
-    EXPECT_EQ(table.row(1).cell(kColExt), "txt");
-    EXPECT_TRUE(table.row(1).marked());
+    EXPECT_EQ(table.row(1).name, " b.txt");
+    EXPECT_EQ(cellText(table.row(1), kColGroup), "1");
+    EXPECT_TRUE(table.row(1).marked);
+    const std::vector<TableChange> changes = table.takeChanges();
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_EQ(changes[0].kind, TableChange::Kind::Cells);
+    EXPECT_EQ(changes[0].first, 1);
 }
 
 TEST_F(RenameFixture, CancelSameNameAndCaseOnlyChange) {
@@ -99,7 +103,7 @@ TEST_F(RenameFixture, CancelSameNameAndCaseOnlyChange) {
     ASSERT_EQ(shell.calls.size(), 1u);
     EXPECT_EQ(shell.calls[0].source, tree.path("a.txt"));
     EXPECT_EQ(shell.calls[0].destination, tree.path("A.txt"));
-    EXPECT_EQ(table.row(1).cell(kColFileName), "A.txt");
+    EXPECT_EQ(table.row(1).name, "A.txt");
 }
 
 TEST_F(RenameFixture, FailedRenameIsShownAndTheRowKeepsItsName) {
@@ -110,7 +114,7 @@ TEST_F(RenameFixture, FailedRenameIsShownAndTheRowKeepsItsName) {
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text, "The name is taken.");
     EXPECT_EQ(shown[0].title, "Error");
-    EXPECT_EQ(table.row(1).cell(kColFileName), "a.txt");
+    EXPECT_EQ(table.row(1).name, "a.txt");
     EXPECT_EQ(tree.read("b.txt"), "x");
 
     // No row, no question.

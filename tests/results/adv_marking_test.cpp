@@ -17,8 +17,8 @@ using test::tableOf;
 Names markedNames(const ResultTable& table) {
     Names names;
     for (const ResultTableRow& row : table.rows()) {
-        if (row.marked()) {
-            names.push_back(row.cell(kColFileName));
+        if (row.marked) {
+            names.push_back(row.name);
         }
     }
     return names;
@@ -151,7 +151,7 @@ TEST(MarkByRange, OnlyMatchingFilesAreMarkedAndEarlierMarksStay) {
                                  {"c.txt", 30, "20240101120000", 1},
                                  {"d.jpg", 40, "20240101100000", 2},
                                  {"e.png", 50, "20240101100000", 2}});
-    table.row(3).setMarked(true); // not matching: stays marked, not counted
+    table.setMarked(3, true); // not matching: stays marked, not counted
     AdvMarkingSettings settings;
     settings.rangeMask = "*.jpg";
     const MarkOutcome outcome = MarkByRange(table, settings);
@@ -199,16 +199,16 @@ TEST(MarkByRange, TiesFallToThePositionTextInTheRuleDirection) {
     chooseSizeRule(settings, SizeRule::KeepSmaller);
     ResultTable ascending = tableOf(defs);
     MarkByRange(ascending, settings);
-    EXPECT_FALSE(ascending.row(10).marked());
-    EXPECT_TRUE(ascending.row(9).marked());
-    EXPECT_TRUE(ascending.row(12).marked());
+    EXPECT_FALSE(ascending.row(10).marked);
+    EXPECT_TRUE(ascending.row(9).marked);
+    EXPECT_TRUE(ascending.row(12).marked);
 
     chooseSizeRule(settings, SizeRule::KeepLarger);
     ResultTable descending = tableOf(defs);
     MarkByRange(descending, settings);
-    EXPECT_FALSE(descending.row(9).marked());
-    EXPECT_TRUE(descending.row(10).marked());
-    EXPECT_TRUE(descending.row(12).marked());
+    EXPECT_FALSE(descending.row(9).marked);
+    EXPECT_TRUE(descending.row(10).marked);
+    EXPECT_TRUE(descending.row(12).marked);
 }
 
 TEST(MarkByRange, SizeLimitStopsAfterTheFileThatCrossesItAndTheGroupStillKeepsOne) {
@@ -270,6 +270,7 @@ TEST(FolderLines, SubFoldersAreCheckedWhereverTheyStandButNotPrefixSiblings) {
     EXPECT_EQ(order, (Names{"/x/Data.bak/", "/x/Data/", "/x/Data/Old/", "/x/Data/Old/Deep/",
                             "/x/Database/"}));
     lines[1].checked = true;
+    lines[2].checked = true; // already below a checked line
     checkSubFolderLines(lines);
     Names checked;
     for (const FolderLine& line : lines) {
@@ -309,10 +310,10 @@ TEST(MarkByFolders, MarksMatchingFilesOfTheCheckedFoldersOnly) {
     EXPECT_EQ(outcome.totalsText, "Total Files Marked 1 Size 2 Bytes");
     EXPECT_FALSE(flat[0].checked);
     // The list is sorted by Path.
-    EXPECT_EQ(table.row(1).cell(kColPath), "/x/Data.bak/");
+    EXPECT_EQ(table.row(1).folderText(), "/x/Data.bak/");
 
     ResultTable deep = tableOf(defs);
-    deep.row(6).setMarked(true); // f.txt: marked before, stays, not counted
+    deep.setMarked(6, true); // f.txt: marked before, stays, not counted
     std::vector<FolderLine> withSubs = lines;
     const MarkOutcome subOutcome = MarkByFolders(deep, withSubs, true, "All files(*.*)");
     EXPECT_EQ(markedNames(deep), (Names{"f.txt", "b.txt", "c.jpg", "d.txt"}));
@@ -325,15 +326,6 @@ TEST(MarkByFolders, MarksMatchingFilesOfTheCheckedFoldersOnly) {
     ResultTable untouched = tableOf(defs);
     EXPECT_EQ(MarkByFolders(untouched, none, true, "*.*").totalsText,
               "Total Files Marked 0 Size 0 Bytes");
-}
-
-TEST(ClearAllMarks, UnmarksEveryRow) {
-    ResultTable table = tableOf({{"a"}, {"b"}});
-    table.row(1).setMarked(true);
-    table.row(2).icon = 3;
-    ClearAllMarks(table);
-    EXPECT_TRUE(markedNames(table).empty());
-    EXPECT_EQ(table.row(2).icon, kUnmarkedIcon);
 }
 
 } // namespace

@@ -1,5 +1,9 @@
 #include "common/format.h"
-#include "results/result_table.h"
+#include "results/adv_marking.h"
+#include "results/load_result.h"
+#include "results/marking.h"
+#include "row_builder.h"
+#include "support/replaying_view.h"
 
 #include <gtest/gtest.h>
 #include <set>
@@ -7,23 +11,25 @@
 namespace pw {
 namespace {
 
-ResultRow searchRow(const std::string& name, std::uint64_t size, int toggle,
+using Kind = TableChange::Kind;
+using Kinds = std::vector<Kind>;
+using Names = std::vector<std::string>;
+
+ResultRow searchRow(const std::string& name, std::uint64_t size, std::int32_t group,
                     const std::string& folder = "/data/") {
     ResultRow row;
     row.name = name;
-    row.folder = folder;
+    row.folder = makeFolderText(folder);
     row.size = size;
-    row.sizeKey = SizeKey(size);
     row.version = "N/A";
-    row.groupToggle = toggle;
+    row.group = group;
     row.mtime = 1141747509;
-    row.dateText = DateText(row.mtime);
     return row;
 }
 
 ScanResult grouped(std::vector<ResultRow> rows) {
     ScanResult result;
-    result.rows = std::move(rows);
+    result.rows.assign(rows.begin(), rows.end());
     return result;
 }
 
@@ -32,106 +38,105 @@ auto allExist = [](const std::string&) { return true; };
 std::vector<std::string> column(const ResultTable& table, int col) {
     std::vector<std::string> out;
     for (const auto& row : table.rows()) {
-        out.push_back(row.cell(col));
+        out.push_back(cellText(row, col));
     }
     return out;
 }
 
-TEST(LoadSearchResult, NumbersGroupsByToggleChangesAndSkipsVanishedFiles) {
-    const ScanResult result =
-        grouped({searchRow("a1", 10, 1), searchRow("a2", 10, 1), searchRow("gone1", 20, 2),
-                 searchRow("gone2", 20, 2), searchRow("c1", 30, 1), searchRow("c2", 30, 1),
-                 searchRow("d1", 40, 2), searchRow("d2-gone", 40, 2), searchRow("e1-gone", 50, 1),
-                 searchRow("e2", 50, 1), searchRow("e3", 50, 1)});
+TEST(LoadSearchResult, NumbersGroupsByIdChangesAndSkipsVanishedFiles) {
+    ScanResult result =
+        grouped({searchRow("a1", 10, 1), searchRow("a2", 10, 1, "/other/"),
+                 searchRow("gone1", 20, 2), searchRow("gone2", 20, 2), searchRow("c1", 30, 3),
+                 searchRow("c2", 30, 3), searchRow("d1", 40, 4), searchRow("d2-gone", 40, 4),
+                 searchRow("e1-gone", 50, 5), searchRow("e2", 50, 5), searchRow("e3", 50, 5)});
+    result.totals.duplicateCount = 6;
     const std::set<std::string> vanished{"/data/gone1", "/data/gone2", "/data/d2-gone",
                                          "/data/e1-gone"};
+    std::vector<std::size_t> rowsLeft;
     ResultTable table;
-    LoadSearchResult(table, result,
-                     [&](const std::string& path) { return vanished.count(path) == 0; });
-    // The vanished group takes no number; two groups with the same toggle around it get
-    // different numbers; a group left with one file stays a group of one row; a group
-    // whose first file vanished keeps its number.
-    EXPECT_EQ(column(table, kColFileName),
-              (std::vector<std::string>{"a1", "a2", "c1", "c2", "d1", "e2", "e3"}));
-    EXPECT_EQ(column(table, kColGroup),
-              (std::vector<std::string>{"1", "1", "2", "2", "3", "4", "4"}));
+    const ScanOutcome outcome =
+        LoadSearchResult(table, std::move(result), [&](const std::string& path) {
+            rowsLeft.push_back(result.rows.size());
+            return !vanished.contains(path);
+        });
+    // Each search row is freed as the table takes it.
+    EXPECT_EQ(rowsLeft.front(), 10u);
+    EXPECT_EQ(rowsLeft.back(), 0u);
+    EXPECT_EQ(outcome.totals.duplicateCount, 6);
+    // The vanished group takes no number; a group left with one file stays a group of one
+    // row; a group whose first file vanished keeps its number.
+    EXPECT_EQ(column(table, kColFileName), (Names{"a1", "a2", "c1", "c2", "d1", "e2", "e3"}));
+    EXPECT_EQ(column(table, kColGroup), (Names{"1", "1", "2", "2", "3", "4", "4"}));
     EXPECT_EQ(table.GroupCount, 4);
     EXPECT_EQ(table.GroupSizes, (std::vector<std::int32_t>{0, 2, 2, 1, 2}));
-    EXPECT_EQ(table.RowShadeTable[0], 1);
-    EXPECT_EQ(table.RowShadeTable[4], 3);
+    EXPECT_EQ(table.RowShadeTable, (std::vector<std::int32_t>{1, 1, 2, 2, 3, 4, 4, 0}));
     EXPECT_FALSE(table.shaded(0));
     EXPECT_TRUE(table.shaded(2));
     EXPECT_TRUE(table.shadingInstalled);
-}
-
-TEST(LoadSearchResult, FillsEveryCellOfARow) {
-    ResultRow row = searchRow("report.final.PDF", 1234, 2, "/home/me/Docs/");
-    ResultRow twin = row;
-    twin.folder = "/home/me/Old/";
-    ScanResult result = grouped({row, twin});
-    for (int k = 0; k < 6; ++k) { // six one-row groups before it: it becomes group 7
-        result.rows.insert(result.rows.begin(), searchRow("x" + std::to_string(k), 1, k % 2 + 1));
-    }
-    ResultTable table;
-    LoadSearchResult(table, result, allExist);
-    const ResultTableRow& r = table.row(7);
-    EXPECT_EQ(r.cell(kColFileName), "report.final.PDF");
-    EXPECT_EQ(r.cell(kColSize), "1234");
-    EXPECT_EQ(r.cell(kColSortSize), "000000001234");
-    EXPECT_EQ(r.cell(kColModified), DateText(1141747509));
-    EXPECT_EQ(r.cell(kColSortDate), SortDateText(1141747509));
-    EXPECT_EQ(r.cell(kColVersion), "N/A");
-    EXPECT_EQ(r.cell(kColGroup), "7");
-    EXPECT_EQ(r.cell(kColSortGrpno), "00000000007");
-    EXPECT_EQ(r.cell(kColPath), "/home/me/Docs/");
-    EXPECT_EQ(r.cell(kColExt), "PDF");
-    EXPECT_EQ(r.fullPath(), "/home/me/Docs/report.final.PDF");
-    EXPECT_FALSE(r.marked());
-    EXPECT_EQ(r.icon, kUnmarkedIcon);
-    EXPECT_EQ(r.size(), 1234u);
-    EXPECT_EQ(r.group(), 7);
-    EXPECT_EQ(table.distinctFolders.back(), "/home/me/Old/");
+    // One text per folder, shared by its rows, in order of first occurrence.
+    EXPECT_EQ(table.distinctFolders, (Names{"/data/", "/other/"}));
+    EXPECT_EQ(table.row(1).folder, table.row(7).folder);
 }
 
 TEST(LoadSearchResult, ReportsProgressEveryFiveHundredRecords) {
     std::vector<ResultRow> rows;
     for (int k = 0; k < 1000; ++k) {
-        rows.push_back(searchRow("f" + std::to_string(k), 5, k / 2 % 2 + 1));
+        rows.push_back(searchRow("f" + std::to_string(k), 5, k / 2 + 1));
     }
     std::vector<std::string> texts;
+    const auto record = [&texts](const std::string& text) { texts.push_back(text); };
     ResultTable table;
-    LoadSearchResult(table, grouped(rows), allExist,
-                     [&](const std::string& text) { texts.push_back(text); });
-    EXPECT_EQ(texts, (std::vector<std::string>{"Loading Searched Result...",
-                                               "Loading Searched Result...(500/1000)",
-                                               "Loading Searched Result...(1000/1000)"}));
+    LoadSearchResult(table, grouped(rows), allExist, record);
+    EXPECT_EQ(texts, (Names{"Loading Searched Result...", "Loading Searched Result...(500/1000)",
+                            "Loading Searched Result...(1000/1000)"}));
     EXPECT_EQ(table.GroupCount, 500);
-}
 
-TEST(LoadSearchResult, AnEmptyResultLeavesAnEmptyUnshadedList) {
-    ResultTable table;
-    std::vector<std::string> texts;
-    LoadSearchResult(table, ScanResult{}, allExist,
-                     [&](const std::string& text) { texts.push_back(text); });
+    texts.clear();
+    LoadSearchResult(table, ScanResult{}, allExist, record);
     EXPECT_EQ(table.rowCount(), 0);
     EXPECT_EQ(table.GroupCount, 0);
     EXPECT_FALSE(table.shadingInstalled);
-    EXPECT_EQ(texts, std::vector<std::string>{"Loading Searched Result..."});
+    EXPECT_EQ(texts, Names{"Loading Searched Result..."});
 }
 
-TEST(LoadSearchResult, ZeroSizeRowsAreUngroupedAndVanishedOnesLeftOut) {
-    ScanResult result =
-        grouped({searchRow("empty", 0, 0), searchRow("gone", 0, 0), searchRow("README", 0, 0)});
-    result.grouped = false;
+TEST(CellText, EveryColumnShowsTheTextsTheListAlwaysShowed) {
+    ScanResult result;
+    for (int k = 0; k < 6; ++k) { // six one-row groups before it: it becomes group 7
+        result.rows.push_back(searchRow("x" + std::to_string(k), 1, k + 1));
+    }
+    result.rows.push_back(searchRow("report.final.PDF", 1234, 7, "/home/me/Docs/"));
     ResultTable table;
-    LoadSearchResult(table, result, [](const std::string& path) { return path != "/data/gone"; });
-    EXPECT_FALSE(table.grouped());
-    EXPECT_EQ(column(table, kColGroup), (std::vector<std::string>{"N/A", "N/A"}));
-    EXPECT_EQ(column(table, kColSize), (std::vector<std::string>{"0", "0"}));
-    EXPECT_EQ(column(table, kColSortGrpno), (std::vector<std::string>{"", ""}));
-    EXPECT_EQ(table.row(2).cell(kColExt), "");
-    EXPECT_EQ(table.row(1).group(), 0);
-    EXPECT_FALSE(table.shadingInstalled);
+    LoadSearchResult(table, std::move(result), allExist);
+    const ResultTableRow& r = table.row(7);
+    EXPECT_EQ(column(table, kColFileName).back(), "report.final.PDF");
+    EXPECT_EQ(cellText(r, kColSize), "1234");
+    EXPECT_EQ(cellText(r, kColModified), DateText(1141747509));
+    EXPECT_EQ(cellText(r, kColVersion), "N/A");
+    EXPECT_EQ(cellText(r, kColGroup), "7");
+    EXPECT_EQ(cellText(r, kColPath), "/home/me/Docs/");
+    EXPECT_EQ(cellText(r, kColSortSize), "000000001234");
+    EXPECT_EQ(cellText(r, kColSortDate), SortDateText(1141747509));
+    EXPECT_EQ(cellText(r, kColSortGrpno), "00000000007");
+    EXPECT_EQ(cellText(r, kColExt), "PDF");
+    EXPECT_EQ(sortKey(r, kColSize), "000000001234");
+    EXPECT_EQ(sortKey(r, kColGroup), "00000000007");
+    EXPECT_EQ(sortKey(r, kColPath), "/home/me/Docs/");
+    EXPECT_EQ(r.fullPath(), "/home/me/Docs/report.final.PDF");
+    EXPECT_EQ(r.icon(), kUnmarkedIcon);
+
+    // Midnight and noon sort as hours 00 and 12 of their day.
+    ResultTableRow night = test::makeRow({"a", 0, "20060307000509", 0, "/z/"});
+    EXPECT_EQ(cellText(night, kColModified), "3/7/2006 12:05:09 AM");
+    EXPECT_EQ(sortKey(night, kColModified), "20060307000509");
+    night.modified.hour = 12;
+    EXPECT_EQ(cellText(night, kColModified), "3/7/2006 12:05:09 PM");
+    EXPECT_EQ(sortKey(night, kColModified), "20060307120509");
+    // Rows of the zero-size listing have no group and an empty "sortGrpno"; a name without
+    // a dot has no extension.
+    EXPECT_EQ(cellText(night, kColGroup), "N/A");
+    EXPECT_EQ(cellText(night, kColSortGrpno), "");
+    EXPECT_EQ(cellText(night, kColExt), "");
+    EXPECT_EQ(cellText(night, kColSortSize), "000000000000");
 }
 
 ResultTable sampleTable() {
@@ -149,24 +154,31 @@ TEST(SortCols, HeaderClicksAlternateTheDirectionOfTheWholeList) {
     EXPECT_EQ(table.sortKeyColumn, kColSortSize);
     EXPECT_EQ(table.sortDirection, SortDirection::Descending);
     EXPECT_EQ(table.headerPictures[kColSize - 1], kDescendingPicture);
-    EXPECT_EQ(column(table, kColSize), (std::vector<std::string>{"300", "300", "20", "20"}));
+    EXPECT_EQ(column(table, kColSize), (Names{"300", "300", "20", "20"}));
     SortCols(table, kColSize, "None");
     EXPECT_EQ(table.headerPictures[kColSize - 1], kAscendingPicture);
-    EXPECT_EQ(column(table, kColFileName), (std::vector<std::string>{"a", "c", "b", "d"}));
+    EXPECT_EQ(column(table, kColFileName), (Names{"a", "c", "b", "d"}));
     // Another column continues the alternation; only one header shows a picture.
     SortCols(table, kColFileName, "None");
     EXPECT_EQ(table.sortDirection, SortDirection::Descending);
     EXPECT_EQ(table.headerPictures[kColSize - 1], kNoHeaderPicture);
-    EXPECT_EQ(column(table, kColFileName), (std::vector<std::string>{"d", "c", "b", "a"}));
+    EXPECT_EQ(column(table, kColFileName), (Names{"d", "c", "b", "a"}));
     // A command's "Asc", then a click on Group sorts descending.
     SortCols(table, kColGroup, "Asc");
     EXPECT_EQ(table.sortKeyColumn, kColSortGrpno);
     SortCols(table, kColGroup, "None");
     EXPECT_EQ(table.sortDirection, SortDirection::Descending);
-    EXPECT_EQ(column(table, kColGroup), (std::vector<std::string>{"2", "2", "1", "1"}));
+    EXPECT_EQ(column(table, kColGroup), (Names{"2", "2", "1", "1"}));
     // A hidden key column keeps the key column as it was.
     SortCols(table, kColSortDate, "Asc");
     EXPECT_EQ(table.sortKeyColumn, kColSortGrpno);
+
+    // In ungrouped mode a sort leaves the shading alone.
+    table.setGrouped(false);
+    const auto before = table.RowShadeTable;
+    SortCols(table, kColFileName, "Asc");
+    EXPECT_EQ(column(table, kColFileName), (Names{"a", "b", "c", "d"}));
+    EXPECT_EQ(table.RowShadeTable, before);
 }
 
 TEST(RefreshColorShade, ShadesPerRunOfEqualGroupsAfterASort) {
@@ -181,47 +193,106 @@ TEST(RefreshColorShade, ShadesPerRunOfEqualGroupsAfterASort) {
     EXPECT_FALSE(table.shaded(2));
 }
 
-TEST(SortCols, UngroupedListsSortWithoutTouchingTheShading) {
-    ScanResult result = grouped({searchRow("b", 0, 0), searchRow("a", 0, 0)});
-    result.grouped = false;
-    ResultTable table;
-    LoadSearchResult(table, result, allExist);
-    const auto before = table.RowShadeTable;
-    SortCols(table, kColFileName, "Asc");
-    EXPECT_EQ(column(table, kColFileName), (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(table.RowShadeTable, before);
-}
-
 TEST(RemoveLoneRows, DropsGroupsLeftWithOneRowWithoutRenumbering) {
-    ResultTable table;
-    LoadSearchResult(table,
-                     grouped({searchRow("a1", 1, 1), searchRow("a2", 1, 1), searchRow("b1", 2, 2),
-                              searchRow("b2", 2, 2), searchRow("b3", 2, 2), searchRow("c1", 3, 1),
-                              searchRow("c2", 3, 1)}),
-                     allExist);
-    table.removeRow(7); // c2 went: c1 is alone now
-    table.removeRow(1); // a1 went: a2 is alone now
+    ResultTable table = test::tableOf({{"a1", 1, "20240101000000", 1},
+                                       {"a2", 1, "20240101000000", 1},
+                                       {"b1", 2, "20240101000000", 2},
+                                       {"b2", 2, "20240101000000", 2},
+                                       {"b3", 2, "20240101000000", 2},
+                                       {"c1", 3, "20240101000000", 3},
+                                       {"c2", 3, "20240101000000", 3},
+                                       {"d1", 3, "20240101000000", 2000000000}});
+    // a1 and c2 went: a2 and c1 are alone now; d1's id names no group a table could hold.
+    table.removeRows(
+        [](const ResultTableRow& row) { return row.name == "a1" || row.name == "c2"; });
     RemoveLoneRows(table);
-    EXPECT_EQ(column(table, kColFileName), (std::vector<std::string>{"b1", "b2", "b3"}));
-    EXPECT_EQ(column(table, kColGroup), (std::vector<std::string>{"2", "2", "2"}));
-    EXPECT_EQ(table.RowShadeTable[0], 1);
-    // A group number no table could hold sizes nothing and removes nothing.
-    table.row(1).cell(kColGroup) = "99999999999";
-    RemoveLoneRows(table);
-    EXPECT_EQ(table.rowCount(), 3);
-    EXPECT_LT(table.GroupSizes.size(), 4u);
+    EXPECT_EQ(column(table, kColFileName), (Names{"b1", "b2", "b3", "d1"}));
+    EXPECT_EQ(column(table, kColGroup), (Names{"2", "2", "2", "2000000000"}));
+    EXPECT_EQ(table.RowShadeTable, (std::vector<std::int32_t>{1, 1, 1, 2, 0}));
+    EXPECT_LT(table.GroupSizes.size(), 8u);
 }
 
-TEST(ResultTableRow, SizeAndGroupReadDefensively) {
-    ResultTableRow row;
-    row.cell(kColSize) = "12abc";
-    row.cell(kColGroup) = "N/A";
-    EXPECT_EQ(row.size(), 12u);
-    EXPECT_EQ(row.group(), 0);
-    row.cell(kColSize) = "99999999999999999999999";
-    EXPECT_EQ(row.size(), std::numeric_limits<std::uint64_t>::max());
-    row.setMarked(true);
-    EXPECT_EQ(row.icon, kMarkedIcon);
+TEST(TableChanges, AViewFollowsEveryCommandWithoutAReset) {
+    ResultTable table = test::tableOf({{"g2-old.txt", 100, "20230101000000", 2, "/b/"},
+                                       {"g1-new.jpg", 10, "20240301000000", 1, "/a/"},
+                                       {"g2-new.txt", 100, "20240101000000", 2, "/a/"},
+                                       {"g1-old.txt", 10, "20220101000000", 1, "/b/"},
+                                       {"g3-one.txt", 7, "20200101000000", 3, "/a/"},
+                                       {"g3-two.txt", 7, "20210101000000", 3, "/c/"}});
+    test::ReplayingView view(table);
+    view.select(2);
+    view.select(5);
+    view.setCurrent(5);
+    const std::set<std::string> selected = view.selectedIds();
+    const std::string current = view.currentId();
+
+    MarkSelected(table, {1, 4});
+    EXPECT_EQ(view.follow(), Kinds{Kind::Marks});
+    MarkNone(table);
+    EXPECT_EQ(view.follow(), Kinds{Kind::Marks});
+    MarkNone(table); // nothing changed: nothing to report
+    EXPECT_EQ(view.follow(), Kinds{});
+    MarkAllDuplicates(table); // sorts by group, shades, marks
+    EXPECT_EQ(view.follow(), (Kinds{Kind::Reordered, Kind::Shading, Kind::Marks}));
+    EXPECT_EQ(view.selectedIds(), selected);
+    EXPECT_EQ(view.currentId(), current);
+
+    SortCols(table, kColFileName, "None");
+    SortCols(table, kColPath, "None");
+    EXPECT_EQ(view.follow(),
+              (Kinds{Kind::Reordered, Kind::Shading, Kind::Reordered, Kind::Shading}));
+    EXPECT_EQ(view.selectedIds(), selected);
+    EXPECT_EQ(view.currentId(), current);
+
+    AdvMarkingSettings keepOlder;
+    chooseDateRule(keepOlder, DateRule::KeepOlder);
+    MarkByRange(table, keepOlder);
+    view.follow();
+    std::vector<FolderLine> lines{{"/a/", false}, {"/b/", true}};
+    MarkByFolders(table, lines, true, "*.txt");
+    view.follow();
+    MarkAllDuplicatesUpto(table, 1);
+    view.follow();
+    ClearAllMarks(table);
+    EXPECT_EQ(view.follow(), Kinds{Kind::Marks});
+
+    table.setFileName(3, "renamed.doc");
+    EXPECT_EQ(view.follow(), Kinds{Kind::Cells});
+    EXPECT_EQ(cellText(table.row(3), kColExt), "doc");
+
+    const std::string gone = table.row(2).fullPath();
+    table.removeRows([&gone](const ResultTableRow& row) { return row.fullPath() == gone; });
+    RemoveLoneRows(table); // its partner goes too
+    EXPECT_EQ(view.follow(), (Kinds{Kind::Removed, Kind::Removed, Kind::Shading}));
+    EXPECT_EQ(table.rowCount(), 4);
+}
+
+TEST(TableChanges, TheLogStaysSmallAndAFillIsOneReset) {
+    ResultTable table = test::tableOf({{"a", 1}, {"b", 2}, {"c", 3}});
+    test::ReplayingView view(table);
+    table.setMarked(3, true);
+    table.setMarked(1, true);
+    const std::vector<TableChange> marks = table.takeChanges();
+    ASSERT_EQ(marks.size(), 1u);
+    EXPECT_EQ(marks[0].first, 1);
+    EXPECT_EQ(marks[0].last, 3);
+
+    // A log nobody takes turns into one reset instead of growing without end.
+    for (int k = 0; k < 50; ++k) {
+        table.setMarked(1, k % 2 == 0);
+        table.setFileName(2, "b" + std::to_string(k));
+    }
+    EXPECT_EQ(view.follow(), Kinds{Kind::Reset});
+
+    // Two sorts before the view looks make one reorder.
+    table.setGrouped(false);
+    SortCols(table, kColFileName, "None");
+    SortCols(table, kColSize, "None");
+    EXPECT_EQ(view.follow(), Kinds{Kind::Reordered});
+
+    SortCols(table, kColFileName, "None");
+    LoadSearchResult(table, grouped({searchRow("x", 1, 1), searchRow("y", 1, 1)}), allExist);
+    EXPECT_EQ(view.follow(), Kinds{Kind::Reset});
 }
 
 } // namespace

@@ -1,11 +1,10 @@
 #pragma once
-// Result-table rows for the marking tests, built from the cells the rules read.
+// Result-table rows for the marking tests, built from the values the rules read.
 
-#include "common/format.h"
 #include "results/result_table.h"
+#include "support/table_with.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -14,37 +13,44 @@ namespace pw::test {
 struct RowDef {
     std::string name;
     std::uint64_t size = 0;
-    std::string stamp = "20240101120000"; // sortDate
+    std::string stamp = "20240101120000"; // the time as its sortDate text
     int group = 1;                        // 0: ungrouped ("N/A")
     std::string path = "/home/u/";
     std::string version = "N/A";
 };
 
+// "yyyymmddhhnnss" as the fields of a local time.
+inline LocalStamp stampOf(const std::string& digits) {
+    const auto part = [&digits](std::size_t pos, std::size_t length) {
+        return std::stoi(digits.substr(pos, length));
+    };
+    return {part(0, 4),
+            static_cast<std::uint8_t>(part(4, 2)),
+            static_cast<std::uint8_t>(part(6, 2)),
+            static_cast<std::uint8_t>(part(8, 2)),
+            static_cast<std::uint8_t>(part(10, 2)),
+            static_cast<std::uint8_t>(part(12, 2))};
+}
+
 inline ResultTableRow makeRow(const RowDef& def) {
     ResultTableRow row;
-    row.cell(kColFileName) = def.name;
-    row.cell(kColSize) = std::to_string(def.size);
-    row.cell(kColModified) = def.stamp;
-    row.cell(kColVersion) = def.version;
-    row.cell(kColGroup) = def.group > 0 ? std::to_string(def.group) : "N/A";
-    row.cell(kColPath) = def.path;
-    row.cell(kColSortSize) = SizeKey(def.size);
-    row.cell(kColSortDate) = def.stamp;
-    if (def.group > 0) {
-        char key[16];
-        std::snprintf(key, sizeof key, "%011d", def.group);
-        row.cell(kColSortGrpno) = key;
-    }
-    row.cell(kColExt) = std::string(GetExt(def.name));
+    row.name = def.name;
+    row.folder = makeFolderText(def.path);
+    row.size = def.size;
+    row.modified = stampOf(def.stamp);
+    row.version = def.version;
+    row.group = def.group;
     return row;
 }
 
+// A table of those rows with an empty change log; each row's inode tells it apart.
 inline ResultTable tableOf(const std::vector<RowDef>& defs) {
-    ResultTable table;
+    std::vector<ResultTableRow> rows;
     for (const RowDef& def : defs) {
-        table.rows().push_back(makeRow(def));
+        rows.push_back(makeRow(def));
+        rows.back().inode = rows.size();
     }
-    return table;
+    return tableWith(std::move(rows));
 }
 
 } // namespace pw::test

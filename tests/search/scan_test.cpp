@@ -66,11 +66,11 @@ ScanResult scan(const ScanRequest& r) {
 // The groups of a result as lists of paths relative to root.
 std::vector<std::vector<std::string>> groups(const ScanResult& result, const TempTree& tree) {
     std::vector<std::vector<std::string>> out;
-    int toggle = -1;
+    std::int32_t group = -1;
     for (const ResultRow& row : result.rows) {
-        if (row.groupToggle != toggle) {
+        if (row.group != group) {
             out.emplace_back();
-            toggle = row.groupToggle;
+            group = row.group;
         }
         out.back().push_back(row.fullPath().substr(tree.root().size() + 1));
     }
@@ -79,7 +79,7 @@ std::vector<std::vector<std::string>> groups(const ScanResult& result, const Tem
 
 using Groups = std::vector<std::vector<std::string>>;
 
-TEST(ByteToByte, GroupsEqualFilesInCandidateOrderWithAlternatingToggles) {
+TEST(ByteToByte, GroupsEqualFilesInCandidateOrderWithGroupIdsAndAlternatingToggles) {
     TempTree tree;
     const std::string a = test::randomBytes(3000, 1);
     const std::string b = test::randomBytes(3000, 2);
@@ -98,20 +98,22 @@ TEST(ByteToByte, GroupsEqualFilesInCandidateOrderWithAlternatingToggles) {
                                             {"z/a.dat", "x/a1.dat", "y/a1.dat"},
                                             {"y/b1.dat", "x/b2.dat"}}));
     ASSERT_EQ(result.rows.size(), 7u);
-    EXPECT_EQ(result.rows[0].groupToggle, 1);
-    EXPECT_EQ(result.rows[2].groupToggle, 2);
-    EXPECT_EQ(result.rows[5].groupToggle, 1);
-    EXPECT_EQ(result.groupToggle, 1);
-    EXPECT_EQ(result.duplicateCount, 4);
-    EXPECT_EQ(result.duplicateSize, 4 + 3000 * 3);
-    EXPECT_EQ(result.filesFound, 8);
-    EXPECT_EQ(result.foldersFound, 4);
-    EXPECT_EQ(result.rows[0].sizeKey, "000000000004");
+    EXPECT_EQ(result.rows[0].group, 1);
+    EXPECT_EQ(result.rows[2].group, 2);
+    EXPECT_EQ(result.rows[5].group, 3);
+    EXPECT_EQ(groupToggle(result.rows[2].group), 2);
+    EXPECT_EQ(groupToggle(result.rows[5].group), 1);
+    EXPECT_EQ(result.groups, 3);
+    EXPECT_EQ(result.totals.duplicateCount, 4);
+    EXPECT_EQ(result.totals.duplicateSize, 4 + 3000 * 3);
+    EXPECT_EQ(result.totals.filesFound, 8);
+    EXPECT_EQ(result.totals.foldersFound, 4);
+    EXPECT_EQ(result.rows[0].size, 4u);
     EXPECT_EQ(result.rows[0].version, "N/A");
-    EXPECT_EQ(result.statusText(), "Search Completed.");
-    EXPECT_EQ(result.duplicatesText(), "Duplicate Files: 4  Size: 8.79 KB");
-    EXPECT_EQ(result.filesText(), "Files : 8");
-    EXPECT_EQ(result.foldersText(), "Folders : 4");
+    EXPECT_EQ(result.totals.statusText(), "Search Completed.");
+    EXPECT_EQ(result.totals.duplicatesText(), "Duplicate Files: 4  Size: 8.79 KB");
+    EXPECT_EQ(result.totals.filesText(), "Files : 8");
+    EXPECT_EQ(result.totals.foldersText(), "Folders : 4");
 }
 
 TEST(ByteToByte, FilesDifferingInTheirFirstMiddleOrLastByteAreNotDuplicates) {
@@ -148,8 +150,8 @@ TEST(ByteToByte, TheSameFileListedTwiceIsNeitherItsOwnDuplicateNorCountedTwice) 
         scan(request({tree.path("top"), tree.path("top/sub")}, SearchMethod::ByteToByte));
     EXPECT_EQ(groups(result, tree), (Groups{{"top/sub/a.txt", "top/c.txt"}}));
     // Listed: 4 under top, 3 again under top/sub; dropped: 3 second listings + 1 hard link.
-    EXPECT_EQ(result.filesFound, 3);
-    EXPECT_EQ(result.duplicateCount, 1);
+    EXPECT_EQ(result.totals.filesFound, 3);
+    EXPECT_EQ(result.totals.duplicateCount, 1);
 }
 
 TEST(ByteToByte, AFileThatVanishesOrChangesAfterTheListingIsNoDuplicate) {
@@ -300,7 +302,7 @@ TEST(Crc32, FindsTheSameGroupsAsByteToByte) {
     const ScanResult bytes = scan(request({tree.root()}, SearchMethod::ByteToByte));
     const ScanResult crc = scan(request({tree.root()}, SearchMethod::Crc32));
     EXPECT_EQ(groups(crc, tree), groups(bytes, tree));
-    EXPECT_EQ(crc.duplicateCount, 12 - 5);
+    EXPECT_EQ(crc.totals.duplicateCount, 12 - 5);
 }
 
 TEST(Fuzzy, HalfOfTheFullBlocksMustBeEqual) {
@@ -371,8 +373,8 @@ TEST(SameName, GroupsNamesWithoutRegardToCaseWhateverTheContent) {
     const ScanResult result = scan(request({tree.root()}, SearchMethod::SameName));
     EXPECT_EQ(groups(result, tree), (Groups{{"d/readme.txt", "e/README.TXT"},
                                             {"c/Report.doc", "a/Report.doc", "b/report.DOC"}}));
-    EXPECT_EQ(result.duplicateCount, 3);
-    EXPECT_EQ(result.duplicateSize, 1 + 5 + 12);
+    EXPECT_EQ(result.totals.duplicateCount, 3);
+    EXPECT_EQ(result.totals.duplicateSize, 1 + 5 + 12);
 }
 
 // Regression: the same-name search dropped every second listing of an inode, so two
@@ -388,8 +390,8 @@ TEST(SameName, AHardLinkListedFirstUnderAnotherNameKeepsItsSameNamePair) {
     // The root's row and a/'s row both list a/report.doc: one file, listed twice.
     const ScanResult result = scan(request({tree.root(), tree.path("a")}, SearchMethod::SameName));
     EXPECT_EQ(groups(result, tree), (Groups{{"a/report.doc", "b/report.doc"}}));
-    EXPECT_EQ(result.filesFound, 3);
-    EXPECT_EQ(result.duplicateCount, 1);
+    EXPECT_EQ(result.totals.filesFound, 3);
+    EXPECT_EQ(result.totals.duplicateCount, 1);
 }
 
 TEST(ZeroSize, ListsEveryEmptyFileOnceWithoutGroups) {
@@ -403,12 +405,12 @@ TEST(ZeroSize, ListsEveryEmptyFileOnceWithoutGroups) {
     EXPECT_FALSE(result.grouped);
     ASSERT_EQ(result.rows.size(), 3u);
     for (const ResultRow& row : result.rows) {
-        EXPECT_EQ(row.sizeKey, "000000000000");
+        EXPECT_EQ(row.size, 0u);
         EXPECT_EQ(row.version, "N/A");
-        EXPECT_EQ(row.groupToggle, 0);
+        EXPECT_EQ(row.group, 0);
     }
-    EXPECT_EQ(result.filesFound, 3);
-    EXPECT_EQ(result.duplicateCount, 0);
+    EXPECT_EQ(result.totals.filesFound, 3);
+    EXPECT_EQ(result.totals.duplicateCount, 0);
 }
 
 TEST(Scan, OnlyExcludedRowsFindNothingAndComplete) {
@@ -417,9 +419,9 @@ TEST(Scan, OnlyExcludedRowsFindNothingAndComplete) {
     ScanRequest r = request({tree.root()}, SearchMethod::ByteToByte);
     r.paths[0].icon = kExcludeIcon;
     const ScanResult result = scan(r);
-    EXPECT_EQ(result.statusText(), "Search Completed.");
-    EXPECT_EQ(result.filesText(), "Files : 0");
-    EXPECT_EQ(result.duplicatesText(), "Duplicate Files: 0  Size: 0 Bytes");
+    EXPECT_EQ(result.totals.statusText(), "Search Completed.");
+    EXPECT_EQ(result.totals.filesText(), "Files : 0");
+    EXPECT_EQ(result.totals.duplicatesText(), "Duplicate Files: 0  Size: 0 Bytes");
 }
 
 TEST(AbsoluteFolder, MakesAbsoluteNormalPathsWithoutTrailingSlash) {
@@ -460,8 +462,8 @@ TEST(Scan, CancellingDuringTheWalkEndsTerminatedWithNoRows) {
     cancel.cancel();
     const ScanResult result =
         scan(request({tree.root()}, SearchMethod::ByteToByte), observer, cancel);
-    EXPECT_TRUE(result.cancelled);
-    EXPECT_EQ(result.statusText(), "Search Terminated.");
+    EXPECT_TRUE(result.totals.cancelled);
+    EXPECT_EQ(result.totals.statusText(), "Search Terminated.");
     EXPECT_TRUE(result.rows.empty());
 }
 
@@ -480,9 +482,9 @@ TEST(Scan, CancellingDuringTheComparisonKeepsOnlyWholeEarlierGroups) {
     };
     const ScanResult result =
         scan(request({tree.root()}, SearchMethod::ByteToByte), observer, cancel);
-    EXPECT_TRUE(result.cancelled);
+    EXPECT_TRUE(result.totals.cancelled);
     EXPECT_EQ(result.rows.size() % 2, 0u); // whole pairs only
-    EXPECT_EQ(static_cast<std::int32_t>(result.rows.size()) / 2, result.duplicateCount);
+    EXPECT_EQ(static_cast<std::int32_t>(result.rows.size()) / 2, result.totals.duplicateCount);
 }
 
 TEST(Scan, SizeLimitsThatOverflowAskAndAbortAsTerminated) {
@@ -498,7 +500,7 @@ TEST(Scan, SizeLimitsThatOverflowAskAndAbortAsTerminated) {
     EXPECT_EQ(observer.errors[0].procedure, "Scanning");
     EXPECT_EQ(observer.errors[0].number, 6);
     EXPECT_EQ(observer.errors[0].description, "Overflow");
-    EXPECT_TRUE(result.cancelled);
+    EXPECT_TRUE(result.totals.cancelled);
 }
 
 TEST(Scan, MoreThanOneHundredThousandFilesAskFirst) {
@@ -523,7 +525,7 @@ TEST(Scan, MoreThanOneHundredThousandFilesAskFirst) {
     const ScanResult declined = scan(r, declining, cancel);
     EXPECT_EQ(declining.askedFor, 100001);
     EXPECT_TRUE(declined.rows.empty());
-    EXPECT_EQ(declined.statusText(), "Search Completed.");
+    EXPECT_EQ(declined.totals.statusText(), "Search Completed.");
 }
 
 } // namespace

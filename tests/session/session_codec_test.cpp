@@ -1,5 +1,5 @@
-// The session format's building blocks: field escaping, splitting, stored numbers and the
-// bounded line reader.
+// The session format's building blocks: field escaping, splitting and the bounded line
+// reader.
 
 #include "session/session_codec.h"
 #include "support/temp_tree.h"
@@ -47,19 +47,6 @@ TEST(SessionFields, SplitKeepsEmptyFieldsAtBothEnds) {
     EXPECT_EQ(fields[2], "");
     EXPECT_EQ(fields[3], "b");
     EXPECT_EQ(fields[4], "");
-}
-
-TEST(SessionNumbers, LeadingNumberReadsLikeTheStoredTexts) {
-    EXPECT_EQ(leadingNumber("42"), 42);
-    EXPECT_EQ(leadingNumber("  -7 rest"), -7);
-    EXPECT_EQ(leadingNumber("12345.6789"), 12345);
-    EXPECT_EQ(leadingNumber(""), 0);
-    EXPECT_EQ(leadingNumber("N/A"), 0);
-    EXPECT_EQ(leadingNumber("99999999999999999999999"), INT64_MAX);
-    EXPECT_EQ(leadingNumber("-99999999999999999999999"), INT64_MIN);
-    EXPECT_EQ(leadingNumber("-9223372036854775808"), INT64_MIN);
-    EXPECT_EQ(leadingNumber32("3000000000"), INT32_MAX);
-    EXPECT_EQ(leadingNumber32("-3000000000"), INT32_MIN);
 }
 
 std::vector<std::string> readAll(LineReader& reader, LineReader::Status& last) {

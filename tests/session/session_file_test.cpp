@@ -4,6 +4,7 @@
 #include "common/format.h"
 #include "session/export_writers.h"
 #include "session/session_file.h"
+#include "support/table_with.h"
 #include "support/temp_tree.h"
 
 #include <gtest/gtest.h>
@@ -18,16 +19,14 @@ namespace {
 using test::TempTree;
 
 ResultTableRow tableRow(const std::string& name, const std::string& folder, std::uint64_t size,
-                        std::int64_t group) {
+                        std::int32_t group) {
     ResultRow r;
     r.name = name;
-    r.folder = folder;
+    r.folder = makeFolderText(folder);
     r.size = size;
-    r.sizeKey = SizeKey(size);
     r.version = "N/A";
     r.mtime = 1141747509;
-    r.dateText = DateText(r.mtime);
-    return makeTableRow(r, group);
+    return makeTableRow(std::move(r), group);
 }
 
 SessionParameters twoPaths() {
@@ -63,9 +62,9 @@ std::vector<std::string> lines(const std::string& text) {
 }
 
 TEST(SessionWrite, HeaderPathsAndResultLinesAreLaidOutAsStored) {
-    ResultTable table;
-    table.rows() = {tableRow("a.txt", "/d/", 1234, 3), tableRow("b", "/e/", 1234, 3)};
-    const SessionTotals totals{120, 14, 1, 1234};
+    const ResultTable table =
+        test::tableWith({tableRow("a.txt", "/d/", 1234, 3), tableRow("b", "/e/", 1234, 3)});
+    const ScanTotals totals{120, 14, 1, 1234};
     std::vector<std::int64_t> progress;
     const std::string text = sessionFileText(
         twoPaths(), totals, table, SessionContent::ParametersAndResult,
@@ -101,11 +100,10 @@ TEST(SessionRoundTrip, HostileNamesAndFoldersSurviveSaveAndLoad) {
     SessionParameters params = twoPaths();
     params.paths[0].folder = ";odd,folder%2C";
     params.paths[0].fileTypes = "Pictures(*.jpg;*.png)";
-    ResultTable table;
     const std::string badUtf8 = "bad\xff\xfe";
-    table.rows() = {tableRow("what?.txt", "/a,b/%41/", 10, 1),
-                    tableRow(";semi\r\nline", "/x?y/", 10, 1), tableRow(badUtf8, "/z/", 7, 2),
-                    tableRow("ok", "/z/", 7, 2)};
+    const ResultTable table = test::tableWith(
+        {tableRow("what?.txt", "/a,b/%41/", 10, 1), tableRow(";semi\r\nline", "/x?y/", 10, 1),
+         tableRow(badUtf8, "/z/", 7, 2), tableRow("ok", "/z/", 7, 2)});
     const std::string path = tree.path("s.pwf");
     ASSERT_TRUE(
         WriteSessionFile(path, params, {4, 3, 2, 17}, table, SessionContent::ParametersAndResult)
@@ -127,9 +125,10 @@ TEST(SessionRoundTrip, HostileNamesAndFoldersSurviveSaveAndLoad) {
         const auto& got = loaded.table.row(i);
         const auto& want = table.row(i);
         for (int c = 1; c <= kColumnCount; ++c) {
-            EXPECT_EQ(got.cell(c), want.cell(c)) << "row " << i << " column " << c;
+            EXPECT_EQ(cellText(got, c), cellText(want, c)) << "row " << i << " column " << c;
         }
-        EXPECT_FALSE(got.marked());
+        EXPECT_TRUE(got.stored.empty());
+        EXPECT_FALSE(got.marked);
     }
     EXPECT_EQ(loaded.totals.filesFound, 4);
     EXPECT_EQ(loaded.totals.foldersFound, 3);
@@ -145,27 +144,45 @@ TEST(SessionRoundTrip, HostileNamesAndFoldersSurviveSaveAndLoad) {
 // Regression: how the scan ended was not stored, so a session saved from a cancelled scan
 // loaded as "Search Completed.".
 TEST(SessionRoundTrip, ATerminatedScanLoadsTerminated) {
-    SessionTotals totals{1, 2, 3, 4};
+    ScanTotals totals{1, 2, 3, 4};
     totals.cancelled = true;
     const std::string text =
         sessionFileText(twoPaths(), totals, ResultTable{}, SessionContent::ParametersOnly);
     // The nine fields a reader of the older layout takes, the version, then the status.
     EXPECT_EQ(text.substr(0, text.find("\r\n")), "2,0,1,0,1,2,3,4,0,2,1");
-    EXPECT_EQ(readSessionBytes(text).statusText(), "Search Terminated.");
+    EXPECT_EQ(readSessionBytes(text).totals.statusText(), "Search Terminated.");
     // Without the field, or with another text in it, a session reads as completed.
     for (const std::string header : {"2,0,1,0,1,2,3,4,0,2\r\n", "2,0,1,0,1,2,3,4,0,2,x\r\n"}) {
-        EXPECT_EQ(readSessionBytes(header).statusText(), "Search Completed.") << header;
+        EXPECT_EQ(readSessionBytes(header).totals.statusText(), "Search Completed.") << header;
     }
 }
 
-TEST(SessionLoad, GroupsAreRenumberedInFileOrderAndExtIsRecomputed) {
-    const std::string text = "1,1,0,5,9,2,3,300,1\r\n"
-                             "/data,Yes,All files(*.*),,,15\r\n"
-                             ";a.b.c?100?d?N/A?3?/p/?000000000100?20060307123456?00000000003\r\n"
-                             "noext?100?d?N/A?3?/q/?000000000100?20060307123456?00000000003\r\n"
-                             "x?5?d?N/A?7?/p/?000000000005?20060307123456?00000000007\r\n"
-                             "y?5?d?N/A?7?/p/?000000000005?20060307123456?00000000007\r\n"
-                             "z.?5?d?N/A?7?/r/?000000000005?20060307123456?00000000007\r\n";
+// A result line with its Group cell replaced.
+std::string withGroup(std::string line, const std::string& group) {
+    std::size_t at = 0;
+    for (int k = 0; k < 4; ++k) {
+        at = line.find('?', at) + 1;
+    }
+    return line.replace(at, line.find('?', at) - at, group);
+}
+
+// Regression: a stored time of 12 AM or 12 PM read back as the other half of the day gave
+// the loaded row the wrong time.
+TEST(SessionLoad, GroupsAreRenumberedAndOnlyTextsTheValuesWouldNotShowAreKept) {
+    const std::vector<std::string> rows{
+        // a size with a leading zero; a group number the loader renumbers
+        "a.b.c?0100?3/7/2006 4:05:09 PM?N/A?3?/p/?000000000100?20060307160509?00000000003",
+        // a date text with leading zeros, and a sort key another program wrote
+        "noext?100?03/07/2006 04:05:09 PM?N/A?3?/q/?000000000100?20990101000000?00000000003",
+        // nothing a scan would write
+        "x?12abc?d?1.0?7?/p/?k?s?g",
+        // ordinary rows of group 2, at 12:05 AM and 12:05 PM
+        "y?100?3/7/2006 12:05:09 AM?N/A?7?/p/?000000000100?20060307000509?00000000002",
+        "z.?100?3/7/2006 12:05:09 PM?N/A?7?/r/?000000000100?20060307120509?00000000002"};
+    std::string text = "1,1,0,5,9,2,3,300,1\r\n/data,Yes,All files(*.*),,,15\r\n";
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        text += (i == 0 ? ";" : "") + rows[i] + "\r\n";
+    }
     std::vector<std::string> status;
     OpenOptions options;
     options.progress = [&status](const SessionProgress& p) {
@@ -177,32 +194,34 @@ TEST(SessionLoad, GroupsAreRenumberedInFileOrderAndExtIsRecomputed) {
     const LoadedSession s = readSessionBytes(text, options);
     EXPECT_TRUE(s.complete) << s.damage;
     EXPECT_EQ(s.formatVersion, 1);
-    EXPECT_TRUE(s.fuzzyStored);
     EXPECT_TRUE(s.parameters.options.fuzzy);
+    EXPECT_TRUE(status.empty());
+    EXPECT_EQ(s.totals.duplicateSize, 300);
     ASSERT_EQ(s.table.rowCount(), 5);
-    std::vector<std::string> groups;
-    std::vector<std::string> grpno;
-    std::vector<std::string> ext;
-    for (const auto& row : s.table.rows()) {
-        groups.push_back(row.cell(kColGroup));
-        grpno.push_back(row.cell(kColSortGrpno));
-        ext.push_back(row.cell(kColExt));
-    }
-    EXPECT_EQ(groups, (std::vector<std::string>{"1", "1", "2", "2", "2"}));
-    EXPECT_EQ(grpno.front(), "00000000003");
-    EXPECT_EQ(ext, (std::vector<std::string>{"c", "", "", "", ""}));
     EXPECT_EQ(s.table.GroupCount, 2);
     EXPECT_EQ(s.table.GroupSizes, (std::vector<std::int32_t>{0, 2, 3}));
     EXPECT_EQ(s.table.RowShadeTable, (std::vector<std::int32_t>{1, 1, 2, 2, 2, 0}));
     EXPECT_TRUE(s.table.shadingInstalled);
-    EXPECT_TRUE(s.table.grouped());
     EXPECT_EQ(s.table.distinctFolders, (std::vector<std::string>{"/p/", "/q/", "/r/"}));
-    EXPECT_TRUE(s.showTotals());
-    EXPECT_EQ(s.statusText(), "Search Completed.");
-    EXPECT_EQ(s.duplicatesText(), "Duplicate Files: 3  Size: 300 Bytes");
-    EXPECT_EQ(s.filesText(), "Files : 9");
-    EXPECT_EQ(s.foldersText(), "Folders : 2");
-    EXPECT_TRUE(status.empty());
+    EXPECT_EQ(cellText(s.table.row(1), kColExt), "c");
+    EXPECT_EQ(cellText(s.table.row(5), kColExt), "");
+    EXPECT_EQ(cellText(s.table.row(1), kColSortGrpno), "00000000003");
+    EXPECT_EQ(s.table.row(3).size, 12u);
+    const ResultTableRow& midnight = s.table.row(4);
+    const ResultTableRow& noon = s.table.row(5);
+    EXPECT_EQ(midnight.modified, (LocalStamp{2006, 3, 7, 0, 5, 9}));
+    EXPECT_EQ(noon.modified, (LocalStamp{2006, 3, 7, 12, 5, 9}));
+    EXPECT_TRUE(midnight.stored.empty());
+    EXPECT_TRUE(noon.stored.empty());
+
+    // Saved again, every row reads as stored but for its renumbered Group cell.
+    const auto l = lines(
+        sessionFileText(s.parameters, s.totals, s.table, SessionContent::ParametersAndResult));
+    ASSERT_EQ(l.size(), 7u);
+    const std::string renumbered[] = {"1", "1", "2", "2", "2"};
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(l[i + 2], withGroup((i == 0 ? ";" : "") + rows[i], renumbered[i]));
+    }
 }
 
 TEST(SessionLoad, OldFilesWithoutTheVersionAreReadAsStored) {
@@ -226,8 +245,8 @@ TEST(SessionLoad, OldFilesWithoutTheVersionAreReadAsStored) {
     const LoadedSession extra = readSessionBytes("1,1,0,1,1,1,0\n;a?b?1?d?v?1?/p/?k?s?g\n");
     EXPECT_TRUE(extra.complete);
     ASSERT_EQ(extra.table.rowCount(), 1);
-    EXPECT_EQ(extra.table.row(1).cell(kColFileName), "a");
-    EXPECT_EQ(extra.table.row(1).cell(kColPath), "1");
+    EXPECT_EQ(extra.table.row(1).name, "a");
+    EXPECT_EQ(extra.table.row(1).folderText(), "1");
     EXPECT_FALSE(extra.showTotals()); // one result line: the totals stay hidden
 }
 
@@ -239,7 +258,7 @@ TEST(SessionLoad, ZeroSizeRowsKeepTheirUngroupedCells) {
     EXPECT_TRUE(s.complete);
     EXPECT_FALSE(s.table.grouped());
     ASSERT_EQ(s.table.rowCount(), 2);
-    EXPECT_EQ(s.table.row(2).cell(kColGroup), "N/A");
+    EXPECT_EQ(cellText(s.table.row(2), kColGroup), "N/A");
     EXPECT_EQ(s.table.GroupCount, 0);
     EXPECT_FALSE(s.table.shadingInstalled);
 }
@@ -411,9 +430,8 @@ TEST(ListedTargets, AFileOfTheListIsNeverWrittenOver) {
     const std::string b = tree.addFile("b/x.txt", "same");
     const std::string unlisted = tree.addFile("c/x.txt", "other");
     const std::string link = tree.addSymlink(b, "link.csv");
-    ResultTable table;
-    table.rows() = {tableRow("x.txt", tree.path("a/"), 4, 1),
-                    tableRow("x.txt", tree.path("b/"), 4, 1)};
+    const ResultTable table = test::tableWith(
+        {tableRow("x.txt", tree.path("a/"), 4, 1), tableRow("x.txt", tree.path("b/"), 4, 1)});
     const std::string listed = ", a file of the result list; choose another file name.";
     EXPECT_EQ(
         WriteSessionFile(a, twoPaths(), {}, table, SessionContent::ParametersAndResult).message(),

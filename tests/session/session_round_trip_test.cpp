@@ -3,6 +3,7 @@
 
 #include "common/file_helpers.h"
 #include "common/format.h"
+#include "results/load_result.h"
 #include "search/scan.h"
 #include "session/export_writers.h"
 #include "session/rescan.h"
@@ -29,7 +30,7 @@ void addFiles(TempTree& tree) {
 
 struct Scanned {
     ScanRequest request;
-    ScanResult result;
+    ScanTotals totals;
     ResultTable table;
 };
 
@@ -41,15 +42,14 @@ Scanned scan(const TempTree& tree, SearchMethod method) {
     s.request.options.method = method;
     ScanObserver observer;
     CancelToken cancel;
-    s.result = StartScan(s.request, observer, cancel);
-    LoadSearchResult(s.table, s.result, FileExists);
+    s.totals = LoadSearchResult(s.table, StartScan(s.request, observer, cancel), FileExists).totals;
     return s;
 }
 
 std::vector<std::string> column(const ResultTable& table, int col) {
     std::vector<std::string> out;
     for (const auto& row : table.rows()) {
-        out.push_back(row.cell(col));
+        out.push_back(cellText(row, col));
     }
     return out;
 }
@@ -64,9 +64,9 @@ TEST(SessionScanRoundTrip, EveryMethodComesBackAsItWasSavedAndExportsAlike) {
         ASSERT_GT(s.table.rowCount(), 1);
         const std::string path = tree.path("session.pwf");
         const SessionParameters params{s.request.options, s.request.paths};
-        ASSERT_TRUE(WriteSessionFile(path, params, SessionTotals::fromScan(s.result), s.table,
-                                     SessionContent::ParametersAndResult)
-                        .ok);
+        ASSERT_TRUE(
+            WriteSessionFile(path, params, s.totals, s.table, SessionContent::ParametersAndResult)
+                .ok);
 
         const LoadedSession loaded = OpenPairwellFile(path);
         ASSERT_TRUE(loaded.complete) << loaded.damage;
@@ -75,17 +75,15 @@ TEST(SessionScanRoundTrip, EveryMethodComesBackAsItWasSavedAndExportsAlike) {
         EXPECT_EQ(loaded.table.grouped(), s.table.grouped());
         EXPECT_EQ(loaded.table.GroupCount, s.table.GroupCount);
         EXPECT_EQ(loaded.table.GroupSizes, s.table.GroupSizes);
-        if (s.table.grouped()) {
-            EXPECT_EQ(loaded.table.distinctFolders, s.table.distinctFolders);
-        }
+        EXPECT_EQ(loaded.table.distinctFolders, s.table.distinctFolders);
         for (int c = 1; c <= kColumnCount; ++c) {
             EXPECT_EQ(column(loaded.table, c), column(s.table, c)) << "column " << c;
         }
-        EXPECT_EQ(loaded.duplicatesText(), s.result.duplicatesText());
-        EXPECT_EQ(loaded.filesText(), s.result.filesText());
-        EXPECT_EQ(loaded.foldersText(), s.result.foldersText());
+        EXPECT_EQ(loaded.totals.duplicatesText(), s.totals.duplicatesText());
+        EXPECT_EQ(loaded.totals.filesText(), s.totals.filesText());
+        EXPECT_EQ(loaded.totals.foldersText(), s.totals.foldersText());
 
-        const HtmlSummary summary{s.result.filesText(), s.result.duplicatesText(), "1/1/2026"};
+        const HtmlSummary summary{s.totals.filesText(), s.totals.duplicatesText(), "1/1/2026"};
         EXPECT_EQ(delimitedExportText(loaded.table, {}, ","),
                   delimitedExportText(s.table, {}, ","));
         EXPECT_EQ(htmlExportText(loaded.table, {}, summary), htmlExportText(s.table, {}, summary));
@@ -98,8 +96,8 @@ TEST(SessionScanRoundTrip, EveryMethodComesBackAsItWasSavedAndExportsAlike) {
         EXPECT_EQ(again.rescanned, method != SearchMethod::ZeroSize);
         if (method == SearchMethod::ByteToByte || method == SearchMethod::Crc32) {
             EXPECT_EQ(column(again.table, kColFileName), column(s.table, kColFileName));
-            EXPECT_EQ(again.totals.duplicateCount, s.result.duplicateCount);
-            EXPECT_EQ(again.totals.duplicateSize, s.result.duplicateSize);
+            EXPECT_EQ(again.totals.duplicateCount, s.totals.duplicateCount);
+            EXPECT_EQ(again.totals.duplicateSize, s.totals.duplicateSize);
         }
     }
 }
@@ -110,8 +108,7 @@ TEST(SessionRescan, GroupsWhoseFilesNoLongerMatchDisappear) {
     const Scanned s = scan(tree, SearchMethod::ByteToByte);
     ASSERT_EQ(s.table.GroupCount, 2); // the x.bin pair and the z pair
     const std::string path = tree.path("s.pwf");
-    ASSERT_TRUE(WriteSessionFile(path, {s.request.options, s.request.paths},
-                                 SessionTotals::fromScan(s.result), s.table,
+    ASSERT_TRUE(WriteSessionFile(path, {s.request.options, s.request.paths}, s.totals, s.table,
                                  SessionContent::ParametersAndResult)
                     .ok);
     tree.addRandomFile("d/z2", 300, 99); // same size, other content
@@ -132,7 +129,7 @@ TEST(SessionRescan, GroupsWhoseFilesNoLongerMatchDisappear) {
               (std::vector<std::string>{"x.bin", "x?copy.bin"}));
     EXPECT_EQ(loaded.totals.duplicateCount, 1);
     EXPECT_EQ(loaded.totals.duplicateSize, 5000);
-    EXPECT_EQ(loaded.filesText(), s.result.filesText());
+    EXPECT_EQ(loaded.totals.filesText(), s.totals.filesText());
     EXPECT_TRUE(loaded.table.shadingInstalled);
     ASSERT_FALSE(texts.empty());
     EXPECT_EQ(texts.back(), "Loading Searched Result...");
@@ -147,13 +144,13 @@ TEST(SessionRescan, ACancelledComparisonEndsTerminated) {
     OpenOptions options;
     options.reScan = true;
     options.cancel = &cancel;
-    const LoadedSession loaded = readSessionBytes(
-        sessionFileText({s.request.options, s.request.paths}, SessionTotals::fromScan(s.result),
-                        s.table, SessionContent::ParametersAndResult),
-        options);
+    const LoadedSession loaded =
+        readSessionBytes(sessionFileText({s.request.options, s.request.paths}, s.totals, s.table,
+                                         SessionContent::ParametersAndResult),
+                         options);
     EXPECT_TRUE(loaded.rescanned);
     EXPECT_TRUE(loaded.cancelled);
-    EXPECT_EQ(loaded.statusText(), "Search Terminated.");
+    EXPECT_EQ(loaded.totals.statusText(), "Search Terminated.");
 }
 
 } // namespace
