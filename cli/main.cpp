@@ -15,6 +15,7 @@
 #include "session/export_writers.h"
 #include "session/session_file.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -22,6 +23,7 @@
 #include <cstring>
 #include <iostream>
 #include <malloc.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -155,6 +157,17 @@ bool showProgress(const pw::cli::CliOptions& options) {
            (options.progress == ProgressMode::Auto && isatty(STDERR_FILENO) == 1);
 }
 
+// The scan keeps the folders that hold candidates open, up to half the descriptor limit,
+// so that their files are opened by name; the usual soft limit of 1024 would keep few.
+void raiseDescriptorLimit() {
+    constexpr rlim_t kWanted = 131072;
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < kWanted) {
+        limit.rlim_cur = std::min(limit.rlim_max, kWanted);
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
 int exitStatus(bool failed) {
     if (g_interrupted.load(std::memory_order_relaxed)) {
         return kExitInterrupted;
@@ -242,6 +255,7 @@ int main(int argc, char** argv) {
     // The scan's worker threads would each get a malloc arena of their own; the memory
     // they hold is short-lived, and two arenas serve them at a fraction of the footprint.
     mallopt(M_ARENA_MAX, 2);
+    raiseDescriptorLimit();
     std::ios::sync_with_stdio(false);
     const std::vector<std::string_view> args(argv + 1, argv + argc);
     const auto parsed = pw::cli::parseArguments(args);

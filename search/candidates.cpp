@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstring>
+#include <sys/resource.h>
 
 namespace pw {
 namespace {
@@ -94,13 +95,27 @@ std::uint32_t CandidateSet::addRoot(std::string folder, UniqueFd fd) {
     return static_cast<std::uint32_t>(m_roots.size() - 1);
 }
 
-std::uint32_t CandidateSet::addFolder(std::string folder, std::uint32_t root) {
+std::uint32_t CandidateSet::addFolder(std::string folder, std::uint32_t root, UniqueFd open) {
     m_folders.push_back(makeFolderText(std::move(folder)));
     m_folderRoots.push_back(root);
+    m_openFolders += open.valid() ? 1 : 0;
+    m_folderFds.push_back(std::move(open));
     return static_cast<std::uint32_t>(m_folders.size() - 1);
 }
 
+std::size_t CandidateSet::openFolderRoom() const {
+    rlimit limit{};
+    const std::size_t allowed =
+        ::getrlimit(RLIMIT_NOFILE, &limit) == 0
+            ? std::min<std::size_t>(static_cast<std::size_t>(limit.rlim_cur) / 2, kMaxOpenFolders)
+            : 0;
+    return allowed > m_openFolders ? allowed - m_openFolders : 0;
+}
+
 ReadTarget CandidateSet::readTarget(const Candidate& c) const {
+    if (const UniqueFd& open = m_folderFds[c.folder]; open.valid()) {
+        return {fullPath(c), open.get(), m_folders[c.folder]->size(), c.identity()};
+    }
     return targetBelow(m_folderRoots[c.folder], fullPath(c), c.identity());
 }
 

@@ -48,8 +48,15 @@ public:
     std::uint32_t addRoot(std::string folder, UniqueFd fd);
 
     // Registers a folder text (ending in "/") below the search folder `root` (kNoRoot: a
-    // folder whose files are opened by their full path) and returns its index.
-    std::uint32_t addFolder(std::string folder, std::uint32_t root = kNoRoot);
+    // folder whose files are opened by their full path) and returns its index. `open`, when
+    // valid, is the folder as the walk opened it: its files are then opened beneath it,
+    // looking up one name instead of walking the whole path again.
+    std::uint32_t addFolder(std::string folder, std::uint32_t root = kNoRoot, UniqueFd open = {});
+
+    // How many more folders may be kept open: half of the process's descriptor limit,
+    // at most kMaxOpenFolders, less those kept already.
+    std::size_t openFolderRoom() const;
+    static constexpr std::size_t kMaxOpenFolders = 65536;
     const std::string& folder(std::uint32_t index) const { return *m_folders[index]; }
     const std::string& folder(const Candidate& c) const { return *m_folders[c.folder]; }
     // The folder text as the result rows of its files share it.
@@ -86,6 +93,8 @@ private:
     std::vector<Candidate> m_items;
     std::vector<FolderText> m_folders;
     std::vector<std::uint32_t> m_folderRoots;
+    std::vector<UniqueFd> m_folderFds;
+    std::size_t m_openFolders = 0;
     std::vector<Root> m_roots;
     std::vector<std::unique_ptr<char[]>> m_blocks;
     std::deque<std::string> m_adopted;

@@ -14,9 +14,13 @@ namespace pw {
 namespace {
 
 // Most files that differ do so in their first pages; later chunks grow so that large
-// equal files are compared with few system calls.
+// equal files are compared with few system calls, but only up to a size at which the
+// chunks of the files compared together still fit in the processor's caches: a larger
+// read copies out of the page cache into memory and back, several times slower. A small
+// file is read whole at once, a read that also sees its end.
 constexpr std::size_t kFirstChunk = 4 * 1024;
-constexpr std::size_t kMaxChunk = 1024 * 1024;
+constexpr std::size_t kWholeFile = 16 * 1024;
+constexpr std::size_t kMaxChunk = 128 * 1024;
 constexpr std::size_t kChunkGrowth = 8;
 // Bytes of representative chunks one call keeps; past it, new representatives keep only
 // their hash and are read again for the rare comparison that needs their bytes.
@@ -234,7 +238,8 @@ std::optional<RunGroups> partitionByBytes(const std::vector<ReadTarget>& files,
     std::uint64_t offset = 0;
     std::size_t chunk = kFirstChunk;
     // A run of empty files has nothing to read, but the files must still be readable.
-    const std::size_t firstLength = static_cast<std::size_t>(std::min<std::uint64_t>(chunk, size));
+    const std::size_t firstLength =
+        size <= kWholeFile ? static_cast<std::size_t>(size) : kFirstChunk;
     do {
         const std::size_t length =
             offset == 0 ? firstLength

@@ -101,9 +101,19 @@ bool isPseudoMagic(int fd) {
     return std::find(kPseudoMagics.begin(), kPseudoMagics.end(), magic) != kPseudoMagics.end();
 }
 
-struct DirEntry {
-    std::string name;
-    unsigned char type;
+// One folder's listing: the names, each ended by a NUL so that it can be handed to the
+// system as it stands, and the entries pointing into them, sorted by name.
+struct Listing {
+    struct Entry {
+        std::uint32_t offset;
+        std::uint32_t length;
+        unsigned char type;
+    };
+    std::string names;
+    std::vector<Entry> entries;
+
+    std::string_view name(const Entry& e) const { return {names.data() + e.offset, e.length}; }
+    const char* cName(const Entry& e) const { return names.data() + e.offset; }
 };
 
 struct ListedFile {
@@ -126,6 +136,7 @@ struct FolderNode {
     std::string names;
     std::vector<ListedFile> files;
     std::vector<std::size_t> children;
+    UniqueFd open; // kept for reading the files again, when there is room
 };
 
 // Asks the scanning thread a question on behalf of another worker and waits for the answer:
@@ -176,7 +187,8 @@ public:
                  SizeLimits limits)
         : m_context(context), m_out(out), m_limits(limits), m_subFolders(entry.subFolders == "Yes"),
           m_allFiles(entry.fileTypes.find("*.*") != std::string::npos),
-          m_maskLower(lowerText(entry.fileTypes)), m_pseudoDevices(pseudoDevices()) {}
+          m_maskLower(lowerText(entry.fileTypes)), m_pseudoDevices(pseudoDevices()),
+          m_openRoom(static_cast<std::int64_t>(out.openFolderRoom())) {}
 
     FolderCounts walkRoot(const std::string& folder) {
         // The search folder itself is followed if it is a link, as the user named it; below
@@ -324,11 +336,11 @@ private:
             ::close(fd); // entered and counted, but nothing in it is handled
             return {};
         }
-        const std::vector<DirEntry> entries = readListing(node.path, fd);
+        const Listing listing = readListing(node.path, fd);
         std::vector<SubFolder> subFolders;
         std::uint32_t sinceCheck = 0;
         bool enterReported = false;
-        for (const DirEntry& entry : entries) {
+        for (const Listing::Entry& entry : listing.entries) {
             if (cancelled()) {
                 break;
             }
@@ -339,13 +351,17 @@ private:
             }
             // A folder that may be listed but not entered names its entries and nothing
             // more: said once, not once per entry.
-            if (const int error = handleEntry(node, fd, entry, subFolders);
+            if (const int error = handleEntry(node, fd, listing, entry, subFolders);
                 error != 0 && !enterReported) {
                 report(node.path, "enter", error);
                 enterReported = true;
             }
         }
-        ::close(fd);
+        if (!node.files.empty() && m_openRoom.fetch_sub(1) > 0) {
+            node.open.reset(fd);
+        } else {
+            ::close(fd);
+        }
         return subFolders;
     }
 
@@ -354,44 +370,51 @@ private:
     }
 
     // Reads a whole listing first and sorts it, so that the order of the records never
-    // depends on the order the file system returns.
-    std::vector<DirEntry> readListing(const std::string& folder, int fd) {
-        std::vector<DirEntry> entries;
-        const int listFd = ::dup(fd);
-        DIR* dir = listFd < 0 ? nullptr : ::fdopendir(listFd);
-        if (dir == nullptr) {
-            report(folder, "list", errno);
-            if (listFd >= 0) {
-                ::close(listFd);
-            }
-            return entries;
-        }
+    // depends on the order the file system returns. getdents64 on the folder's own
+    // descriptor: no second descriptor and no directory stream per folder.
+    Listing readListing(const std::string& folder, int fd) {
+        Listing listing;
+        alignas(8) char buffer[32 * 1024];
         for (;;) {
-            errno = 0;
-            const dirent* e = ::readdir(dir);
-            if (e == nullptr) {
-                if (errno != 0) {
-                    report(folder, "list", errno);
-                }
-                break;
-            }
-            const std::string_view name = TrimNull(e->d_name);
-            if (name.empty() || name == "." || name == "..") {
+            const ssize_t got = ::getdents64(fd, buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR) {
                 continue;
             }
-            entries.push_back({std::string(name), e->d_type});
+            if (got < 0) {
+                report(folder, "list", errno);
+            }
+            if (got <= 0) {
+                break;
+            }
+            for (std::size_t pos = 0; pos < static_cast<std::size_t>(got);) {
+                unsigned short length = 0;
+                unsigned char type = DT_UNKNOWN;
+                std::memcpy(&length, buffer + pos + offsetof(dirent64, d_reclen), sizeof length);
+                std::memcpy(&type, buffer + pos + offsetof(dirent64, d_type), sizeof type);
+                const std::string_view name = TrimNull({buffer + pos + offsetof(dirent64, d_name),
+                                                        length - offsetof(dirent64, d_name)});
+                pos += length;
+                if (name.empty() || name == "." || name == "..") {
+                    continue;
+                }
+                listing.entries.push_back({static_cast<std::uint32_t>(listing.names.size()),
+                                           static_cast<std::uint32_t>(name.size()), type});
+                listing.names += name;
+                listing.names += '\0';
+            }
         }
-        ::closedir(dir);
-        std::sort(entries.begin(), entries.end(),
-                  [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
-        return entries;
+        std::sort(listing.entries.begin(), listing.entries.end(),
+                  [&listing](const Listing::Entry& a, const Listing::Entry& b) {
+                      return listing.name(a) < listing.name(b);
+                  });
+        return listing;
     }
 
     bool skippedByOptions(const std::string& folder, std::string_view name) const {
         if (!m_context.options.includeHidden && name.front() == '.') {
             return true;
         }
-        return m_context.options.protectSystem && isProtectedPath(folder + std::string(name));
+        return m_context.options.protectSystem && isProtectedEntry(folder, name);
     }
 
     bool acceptsFile(std::string_view name, std::uint64_t size) const {
@@ -418,8 +441,9 @@ private:
 
     // Handles one entry of a listing; returns the errno of an entry that could not be
     // looked at (0 for one that vanished since the listing).
-    int handleEntry(FolderNode& node, int fd, const DirEntry& entry,
+    int handleEntry(FolderNode& node, int fd, const Listing& listing, const Listing::Entry& entry,
                     std::vector<SubFolder>& subFolders) {
+        const std::string_view name = listing.name(entry);
         switch (entry.type) {
         case DT_REG:
         case DT_DIR:
@@ -432,24 +456,24 @@ private:
             return 0;
         }
         struct stat st {};
-        if (::fstatat(fd, entry.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (::fstatat(fd, listing.cName(entry), &st, AT_SYMLINK_NOFOLLOW) != 0) {
             return errno == ENOENT ? 0 : errno;
         }
         if (S_ISDIR(st.st_mode)) {
             const bool pseudo = st.st_dev != node.device && m_pseudoDevices.count(st.st_dev) != 0;
-            if (m_subFolders && !pseudo && !skippedByOptions(node.path, entry.name)) {
-                subFolders.push_back({entry.name, st.st_dev});
+            if (m_subFolders && !pseudo && !skippedByOptions(node.path, name)) {
+                subFolders.push_back({std::string(name), st.st_dev});
             }
             return 0;
         }
-        if (S_ISREG(st.st_mode) && !skippedByOptions(node.path, entry.name) &&
-            acceptsFile(entry.name, static_cast<std::uint64_t>(st.st_size))) {
+        if (S_ISREG(st.st_mode) && !skippedByOptions(node.path, name) &&
+            acceptsFile(name, static_cast<std::uint64_t>(st.st_size))) {
             const FileIdentity identity = identityOf(st);
             node.files.push_back({static_cast<std::uint32_t>(node.names.size()),
-                                  static_cast<std::uint32_t>(entry.name.size()), identity.size,
+                                  static_cast<std::uint32_t>(name.size()), identity.size,
                                   identity.mtime, identity.ctimeNs, identity.device,
                                   identity.inode});
-            node.names += entry.name;
+            node.names += name;
             ++m_filesListed;
         }
         return 0;
@@ -473,7 +497,7 @@ private:
                 ++m_counts.folders;
             }
             if (!node.files.empty()) {
-                const std::uint32_t folder = m_out.addFolder(node.path, root);
+                const std::uint32_t folder = m_out.addFolder(node.path, root, std::move(node.open));
                 const char* names = m_out.adoptNames(std::move(node.names));
                 for (const ListedFile& f : node.files) {
                     Candidate& c = m_out.addAdopted(folder, names + f.nameOffset, f.nameLength);
@@ -499,6 +523,7 @@ private:
     std::set<dev_t> m_pseudoDevices;
     UniqueFd m_root;
     std::size_t m_rootLength = 0;
+    std::atomic<std::int64_t> m_openRoom;
     FolderCounts m_counts;
     ProgressThrottle m_throttle;
 

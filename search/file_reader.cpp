@@ -94,18 +94,19 @@ bool CandidateFile::readAt(std::uint64_t offset, char* buffer, std::size_t lengt
     const std::size_t wanted = last ? length + 1 : length;
     std::size_t done = 0;
     while (done < wanted) {
-        const ssize_t n =
-            ::pread(m_fd, buffer + done, wanted - done, static_cast<off_t>(offset + done));
+        const std::size_t asked = wanted - done;
+        const ssize_t n = ::pread(m_fd, buffer + done, asked, static_cast<off_t>(offset + done));
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
             }
             return fail(error, errno);
         }
-        if (n == 0) {
+        done += static_cast<std::size_t>(n);
+        // A regular file reads short only at its end: asking again would only confirm it.
+        if (static_cast<std::size_t>(n) < asked) {
             break;
         }
-        done += static_cast<std::size_t>(n);
     }
     if (done != length) {
         return fail(error, 0);

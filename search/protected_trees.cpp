@@ -20,4 +20,19 @@ bool isProtectedPath(std::string_view path) {
     return false;
 }
 
+bool isProtectedEntry(std::string_view folder, std::string_view name) {
+    for (std::string_view tree : kProtectedTrees) {
+        // A tree ends inside the folder text (then the folder's next character must be
+        // "/"), or the path folder + name is the tree itself.
+        const bool inFolder =
+            tree.size() < folder.size() && folder.starts_with(tree) && folder[tree.size()] == '/';
+        const bool isEntry = tree.size() == folder.size() + name.size() &&
+                             tree.starts_with(folder) && tree.ends_with(name);
+        if (inFolder || isEntry) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace pw

@@ -9,4 +9,8 @@ namespace pw {
 // as whole path components.
 bool isProtectedPath(std::string_view path);
 
+// The same for the entry `name` of `folder` (a folder text ending in "/"), without
+// building the path.
+bool isProtectedEntry(std::string_view folder, std::string_view name);
+
 } // namespace pw

@@ -248,13 +248,23 @@ TEST(GetFiles, CancellationStopsTheWalk) {
 }
 
 TEST(ProtectedPaths, MatchWholeComponentsOfTheSystemTrees) {
-    EXPECT_TRUE(isProtectedPath("/usr"));
-    EXPECT_TRUE(isProtectedPath("/usr/lib/x.so"));
-    EXPECT_TRUE(isProtectedPath("/var/lib/dpkg/status"));
-    EXPECT_FALSE(isProtectedPath("/var/log/syslog"));
-    EXPECT_FALSE(isProtectedPath("/usrdata/file"));
-    EXPECT_FALSE(isProtectedPath("/home/me/usr/file"));
-    EXPECT_FALSE(isProtectedPath("/library"));
+    const std::vector<std::pair<std::string, bool>> paths = {{"/usr", true},
+                                                             {"/usr/lib/x.so", true},
+                                                             {"/var/lib/dpkg/status", true},
+                                                             {"/var/lib", true},
+                                                             {"/var/log/syslog", false},
+                                                             {"/usrdata/file", false},
+                                                             {"/home/me/usr/file", false},
+                                                             {"/library", false},
+                                                             {"/var/libx", false}};
+    for (const auto& [path, expected] : paths) {
+        EXPECT_EQ(isProtectedPath(path), expected) << path;
+        // The walk asks for each entry of a folder without building its path: the path
+        // split into its folder and its last name must give the same answer.
+        const std::size_t slash = path.rfind('/');
+        EXPECT_EQ(isProtectedEntry(path.substr(0, slash + 1), path.substr(slash + 1)), expected)
+            << path;
+    }
 }
 
 TEST(GetFiles, ProtectionKeepsSystemTreesOutUnlessSwitchedOff) {
