@@ -95,8 +95,9 @@ std::uint32_t CandidateSet::addRoot(std::string folder, UniqueFd fd) {
     return static_cast<std::uint32_t>(m_roots.size() - 1);
 }
 
-std::uint32_t CandidateSet::addFolder(std::string folder, std::uint32_t root, UniqueFd open) {
-    m_folders.push_back(makeFolderText(std::move(folder)));
+std::uint32_t CandidateSet::addFolder(std::string_view folder, std::uint32_t root, UniqueFd open) {
+    m_folders.emplace_back(storeText(folder), folder.size());
+    m_sharedFolders.emplace_back();
     m_folderRoots.push_back(root);
     m_openFolders += open.valid() ? 1 : 0;
     m_folderFds.push_back(std::move(open));
@@ -114,7 +115,7 @@ std::size_t CandidateSet::openFolderRoom() const {
 
 ReadTarget CandidateSet::readTarget(const Candidate& c) const {
     if (const UniqueFd& open = m_folderFds[c.folder]; open.valid()) {
-        return {fullPath(c), open.get(), m_folders[c.folder]->size(), c.identity()};
+        return {fullPath(c), open.get(), m_folders[c.folder].size(), c.identity()};
     }
     return targetBelow(m_folderRoots[c.folder], fullPath(c), c.identity());
 }
@@ -129,36 +130,32 @@ ReadTarget CandidateSet::targetBelow(std::uint32_t root, std::string path,
     return target;
 }
 
-const char* CandidateSet::storeName(std::string_view name) {
-    if (m_blocks.empty() || m_blockUsed + name.size() > m_blockSize) {
-        m_blockSize = std::max(kArenaBlock, name.size());
+const FolderText& CandidateSet::sharedFolder(const Candidate& c) const {
+    FolderText& shared = m_sharedFolders[c.folder];
+    if (!shared) {
+        shared = makeFolderText(std::string(m_folders[c.folder]));
+    }
+    return shared;
+}
+
+const char* CandidateSet::storeText(std::string_view text) {
+    if (m_blocks.empty() || m_blockUsed + text.size() > m_blockSize) {
+        m_blockSize = std::max(kArenaBlock, text.size());
         m_blocks.push_back(std::make_unique<char[]>(m_blockSize));
         m_blockUsed = 0;
     }
     char* slot = m_blocks.back().get() + m_blockUsed;
-    if (!name.empty()) {
-        std::memcpy(slot, name.data(), name.size());
+    if (!text.empty()) {
+        std::memcpy(slot, text.data(), text.size());
     }
-    m_blockUsed += name.size();
+    m_blockUsed += text.size();
     return slot;
 }
 
 Candidate& CandidateSet::add(std::uint32_t folder, std::string_view name) {
     Candidate& c = m_items.emplace_back();
-    c.name = storeName(name);
+    c.name = storeText(name);
     c.nameLength = static_cast<std::uint32_t>(name.size());
-    c.folder = folder;
-    return c;
-}
-
-const char* CandidateSet::adoptNames(std::string names) {
-    return m_adopted.emplace_back(std::move(names)).data();
-}
-
-Candidate& CandidateSet::addAdopted(std::uint32_t folder, const char* name, std::uint32_t length) {
-    Candidate& c = m_items.emplace_back();
-    c.name = name;
-    c.nameLength = length;
     c.folder = folder;
     return c;
 }

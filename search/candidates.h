@@ -1,14 +1,13 @@
 #pragma once
-// The candidate files of one scan, held compactly: one small record per file, names in a
-// shared arena and each folder text once. A million candidates cost about 60 MB here,
-// against several times that for a text record per file.
+// The candidate files of one scan, held compactly: one small record per file, names and
+// folder texts in a shared arena, each folder text once. A million candidates cost about
+// 60 MB here, against several times that for a text record per file.
 
 #include "common/unique_fd.h"
 #include "search/file_reader.h"
 #include "search/scan_types.h"
 
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -51,28 +50,26 @@ public:
     // folder whose files are opened by their full path) and returns its index. `open`, when
     // valid, is the folder as the walk opened it: its files are then opened beneath it,
     // looking up one name instead of walking the whole path again.
-    std::uint32_t addFolder(std::string folder, std::uint32_t root = kNoRoot, UniqueFd open = {});
+    std::uint32_t addFolder(std::string_view folder, std::uint32_t root = kNoRoot,
+                            UniqueFd open = {});
 
     // How many more folders may be kept open: half of the process's descriptor limit,
     // at most kMaxOpenFolders, less those kept already.
     std::size_t openFolderRoom() const;
     static constexpr std::size_t kMaxOpenFolders = 65536;
-    const std::string& folder(std::uint32_t index) const { return *m_folders[index]; }
-    const std::string& folder(const Candidate& c) const { return *m_folders[c.folder]; }
-    // The folder text as the result rows of its files share it.
-    const FolderText& sharedFolder(const Candidate& c) const { return m_folders[c.folder]; }
+    std::string_view folder(std::uint32_t index) const { return m_folders[index]; }
+    std::string_view folder(const Candidate& c) const { return m_folders[c.folder]; }
+    // The folder text as the result rows of its files share it, made when first asked for:
+    // most folders never hold a duplicate. Not for concurrent use.
+    const FolderText& sharedFolder(const Candidate& c) const;
 
     // Copies the name into the arena.
     Candidate& add(std::uint32_t folder, std::string_view name);
 
-    // Takes over a block of names (a folder listing's) so that candidates can point into it
-    // without a copy; returns where the block now lives.
-    const char* adoptNames(std::string names);
-
-    // A candidate whose name already lives in the set (see adoptNames).
-    Candidate& addAdopted(std::uint32_t folder, const char* name, std::uint32_t length);
-
-    std::string fullPath(const Candidate& c) const { return folder(c) + std::string(c.fileName()); }
+    std::string fullPath(const Candidate& c) const {
+        std::string path(folder(c));
+        return path.append(c.fileName());
+    }
 
     // Where and how to read a candidate again: beneath its search folder, as listed.
     ReadTarget readTarget(const Candidate& c) const;
@@ -83,7 +80,7 @@ public:
     const std::vector<Candidate>& items() const { return m_items; }
 
 private:
-    const char* storeName(std::string_view name);
+    const char* storeText(std::string_view text);
 
     struct Root {
         UniqueFd fd;
@@ -91,13 +88,13 @@ private:
     };
 
     std::vector<Candidate> m_items;
-    std::vector<FolderText> m_folders;
+    std::vector<std::string_view> m_folders; // in the arena
+    mutable std::vector<FolderText> m_sharedFolders;
     std::vector<std::uint32_t> m_folderRoots;
     std::vector<UniqueFd> m_folderFds;
     std::size_t m_openFolders = 0;
     std::vector<Root> m_roots;
     std::vector<std::unique_ptr<char[]>> m_blocks;
-    std::deque<std::string> m_adopted;
     std::size_t m_blockUsed = 0;
     std::size_t m_blockSize = 0;
 };

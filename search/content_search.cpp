@@ -7,22 +7,27 @@
 #include <condition_variable>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <system_error>
 #include <thread>
 
 namespace pw {
 namespace {
 
-// One run of candidates of equal size, second listings already dropped.
+// One run of candidates of equal size, second listings already dropped: a range of the
+// candidate list, which now holds the runs alone.
 struct SizeRun {
-    std::vector<Candidate> members;
+    std::span<const Candidate> members;
     std::optional<RunGroups> groups; // empty until compared, or when cancelled
     std::vector<FileIssue> issues;
     bool outOfMemory = false; // the comparison failed and is asked about on the scanning thread
 };
 
+// Files of a size of their own are settled without reading: the runs move to the front of
+// the list in place, so the candidates are never held twice.
 std::vector<SizeRun> collectRuns(std::vector<Candidate>& items, std::int32_t& dropped) {
-    std::vector<SizeRun> runs;
+    std::vector<std::pair<std::size_t, std::size_t>> ranges;
+    std::size_t kept = 0;
     std::size_t i = 0;
     while (i < items.size()) {
         std::size_t end = i + 1;
@@ -30,19 +35,23 @@ std::vector<SizeRun> collectRuns(std::vector<Candidate>& items, std::int32_t& dr
             ++end;
         }
         if (end - i >= 2) {
-            SizeRun run;
-            run.members.assign(items.begin() + static_cast<std::ptrdiff_t>(i),
-                               items.begin() + static_cast<std::ptrdiff_t>(end));
-            dropped += dropSecondListings(run.members);
-            if (run.members.size() >= 2) {
-                runs.push_back(std::move(run));
+            std::move(items.begin() + static_cast<std::ptrdiff_t>(i),
+                      items.begin() + static_cast<std::ptrdiff_t>(end),
+                      items.begin() + static_cast<std::ptrdiff_t>(kept));
+            const std::size_t first = keepFirstListings({items.data() + kept, end - i});
+            dropped += static_cast<std::int32_t>(end - i - first);
+            if (first >= 2) {
+                ranges.emplace_back(kept, first);
+                kept += first;
             }
         }
         i = end;
     }
-    // Files of a size of their own are settled without reading; their records go now.
-    items.clear();
-    items.shrink_to_fit();
+    items.resize(kept);
+    std::vector<SizeRun> runs(ranges.size());
+    for (std::size_t k = 0; k < ranges.size(); ++k) {
+        runs[k].members = {items.data() + ranges[k].first, ranges[k].second};
+    }
     return runs;
 }
 

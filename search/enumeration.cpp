@@ -15,7 +15,6 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
@@ -29,6 +28,7 @@
 #include <system_error>
 #include <thread>
 #include <unistd.h>
+#include <unordered_map>
 
 namespace pw {
 namespace {
@@ -126,17 +126,18 @@ struct ListedFile {
     std::uint64_t inode;
 };
 
-// One folder of the walk: what its listing gave, until the results are put together.
+// One folder of the walk: what its listing gave, until it is put into the candidates.
 struct FolderNode {
     std::string path; // ends in "/"
     dev_t device = 0;
     bool root = false;
-    bool listed = false;
+    bool listed = false; // its listing was started
+    bool done = false;   // its listing, files and sub-folders are complete
     bool pseudo = false; // a pseudo file system, found when the folder was opened
     std::string names;
     std::vector<ListedFile> files;
-    std::vector<std::size_t> children;
-    UniqueFd open; // kept for reading the files again, when there is room
+    std::vector<std::uint32_t> children; // in name order
+    UniqueFd open;                       // kept for reading the files again, when there is room
 };
 
 // Asks the scanning thread a question on behalf of another worker and waits for the answer:
@@ -179,8 +180,11 @@ private:
 };
 
 // Walks one search path with a few threads. Each folder is listed by one worker; the
-// results are put together afterwards in one fixed depth-first order (a folder's files by
-// name, then its sub-folders by name), so the candidates never depend on thread timing.
+// results are put into the candidates in one fixed depth-first order (a folder's files by
+// name, then its sub-folders by name), so they never depend on thread timing. A folder is
+// put in, and forgotten, as soon as every folder before it in that order is done: the
+// workers take the deepest folders first, so few listings ever wait, and the memory of the
+// walk stays small however many folders the tree has.
 class FolderWalker {
 public:
     FolderWalker(const SearchPathEntry& entry, const EnumerationContext& context, CandidateSet& out,
@@ -194,16 +198,20 @@ public:
         // The search folder itself is followed if it is a link, as the user named it; below
         // it every folder is opened beneath this descriptor without following any link, so
         // that a folder swapped for a link during the walk leads nowhere else.
-        m_root.reset(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (!m_root.valid()) {
+        UniqueFd root(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!root.valid()) {
             report(folder, "list", errno);
             return m_counts;
         }
+        m_rootFd = root.get();
         m_rootLength = folder.size();
-        FolderNode& root = m_nodes.emplace_back();
-        root.path = folder;
-        root.root = true;
+        // The candidates are read again beneath the root, so its descriptor lives on with them.
+        m_rootIndex = m_out.addRoot(folder, std::move(root));
+        FolderNode& node = m_nodes[0];
+        node.path = folder;
+        node.root = true;
         m_queue.push_back(0);
+        m_pending.push_back(0);
         const unsigned helpers = std::max(1u, std::thread::hardware_concurrency()) - 1;
         std::vector<std::jthread> threads;
         try {
@@ -215,7 +223,7 @@ public:
         }
         work(true);
         threads.clear(); // joins
-        assemble();
+        putReadyFolders(true);
         return m_counts;
     }
 
@@ -249,23 +257,27 @@ private:
                     m_wake.notify_all();
                     return;
                 }
-                node = &m_nodes[m_queue.back()];
+                // Elements of the map stay where they are while others come and go.
+                node = &m_nodes.at(m_queue.back());
                 m_queue.pop_back();
                 ++m_active;
             }
             std::vector<SubFolder> subFolders = listWithRetry(*node, scanningThread);
             std::lock_guard lock(m_mutex);
             for (SubFolder& sub : subFolders) {
-                node->children.push_back(m_nodes.size());
-                FolderNode& child = m_nodes.emplace_back();
+                const std::uint32_t id = m_nextId++;
+                node->children.push_back(id);
+                FolderNode& child = m_nodes[id];
                 child.path = node->path + sub.name + "/";
                 child.device = sub.device;
-                m_queue.push_back(node->children.back());
+                m_queue.push_back(id);
             }
             // Deeper folders first keeps the queue, and so the memory, small.
             std::reverse(m_queue.end() - static_cast<std::ptrdiff_t>(subFolders.size()),
                          m_queue.end());
             m_currentFolder = node->path;
+            node->done = true;
+            putReadyFolders(false);
             --m_active;
             m_wake.notify_all();
         }
@@ -317,8 +329,8 @@ private:
     // Opens, lists and sorts one folder and handles its entries.
     std::vector<SubFolder> list(FolderNode& node, bool scanningThread) {
         node.listed = true;
-        const int fd = node.root ? ::fcntl(m_root.get(), F_DUPFD_CLOEXEC, 0)
-                                 : openWithoutLinks(m_root.get(), node.path.c_str() + m_rootLength,
+        const int fd = node.root ? ::fcntl(m_rootFd, F_DUPFD_CLOEXEC, 0)
+                                 : openWithoutLinks(m_rootFd, node.path.c_str() + m_rootLength,
                                                     O_RDONLY | O_DIRECTORY);
         if (fd < 0) {
             report(node.path, "list", errno);
@@ -479,38 +491,41 @@ private:
         return 0;
     }
 
-    // Puts the listings together depth first and frees each as it goes. The candidate list
-    // is sized once: growing it by doubling would hold two copies at its peak.
-    void assemble() {
-        auto& items = m_out.items();
-        items.reserve(items.size() + static_cast<std::size_t>(m_filesListed.load()));
-        // The candidates are read again beneath the root, so its descriptor lives on with them.
-        const std::uint32_t root = m_out.addRoot(m_nodes.front().path, std::move(m_root));
-        std::vector<std::size_t> stack{0};
-        while (!stack.empty()) {
-            FolderNode& node = m_nodes[stack.back()];
-            stack.pop_back();
-            if (!node.listed || node.pseudo) {
-                continue;
+    // Puts the folders whose turn has come in depth-first order into the candidates and
+    // forgets them; stops at the first one not done yet, unless the walk has ended (then a
+    // folder never listed, after a cancel, is passed over). Called with m_mutex held.
+    void putReadyFolders(bool walkEnded) {
+        while (!m_pending.empty()) {
+            const auto it = m_nodes.find(m_pending.back());
+            FolderNode& node = it->second;
+            if (!node.done && !walkEnded) {
+                return;
             }
-            if (!node.root) {
-                ++m_counts.folders;
+            m_pending.pop_back();
+            if (node.done && !node.pseudo) {
+                putFolder(node);
+                m_pending.insert(m_pending.end(), node.children.rbegin(), node.children.rend());
             }
-            if (!node.files.empty()) {
-                const std::uint32_t folder = m_out.addFolder(node.path, root, std::move(node.open));
-                const char* names = m_out.adoptNames(std::move(node.names));
-                for (const ListedFile& f : node.files) {
-                    Candidate& c = m_out.addAdopted(folder, names + f.nameOffset, f.nameLength);
-                    c.size = f.size;
-                    c.mtime = f.mtime;
-                    c.ctimeNs = f.ctimeNs;
-                    c.device = f.device;
-                    c.inode = f.inode;
-                    ++m_counts.files;
-                }
-            }
-            stack.insert(stack.end(), node.children.rbegin(), node.children.rend());
-            node = FolderNode{};
+            m_nodes.erase(it);
+        }
+    }
+
+    void putFolder(FolderNode& node) {
+        if (!node.root) {
+            ++m_counts.folders;
+        }
+        if (node.files.empty()) {
+            return;
+        }
+        const std::uint32_t folder = m_out.addFolder(node.path, m_rootIndex, std::move(node.open));
+        for (const ListedFile& f : node.files) {
+            Candidate& c = m_out.add(folder, {node.names.data() + f.nameOffset, f.nameLength});
+            c.size = f.size;
+            c.mtime = f.mtime;
+            c.ctimeNs = f.ctimeNs;
+            c.device = f.device;
+            c.inode = f.inode;
+            ++m_counts.files;
         }
     }
 
@@ -521,7 +536,8 @@ private:
     bool m_allFiles;
     std::string m_maskLower;
     std::set<dev_t> m_pseudoDevices;
-    UniqueFd m_root;
+    int m_rootFd = -1; // owned by the candidate set
+    std::uint32_t m_rootIndex = 0;
     std::size_t m_rootLength = 0;
     std::atomic<std::int64_t> m_openRoom;
     FolderCounts m_counts;
@@ -529,8 +545,10 @@ private:
 
     std::mutex m_mutex;
     std::condition_variable m_wake;
-    std::deque<FolderNode> m_nodes;
-    std::vector<std::size_t> m_queue;
+    std::unordered_map<std::uint32_t, FolderNode> m_nodes; // found and not yet put in
+    std::uint32_t m_nextId = 1;
+    std::vector<std::uint32_t> m_queue;   // to be listed, the next one last
+    std::vector<std::uint32_t> m_pending; // to be put in, depth first, the next one last
     unsigned m_active = 0;
     std::string m_currentFolder;
     std::atomic<std::int64_t> m_filesListed{0};

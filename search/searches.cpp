@@ -2,6 +2,7 @@
 
 #include "search/file_version.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <unordered_set>
 
@@ -44,12 +45,18 @@ std::int32_t dropRepeatedNames(std::vector<Candidate>& items) {
     return static_cast<std::int32_t>(before - items.size());
 }
 
-std::int32_t dropSecondListings(std::vector<Candidate>& candidates) {
+std::size_t keepFirstListings(std::span<Candidate> candidates) {
     std::unordered_set<DeviceInode, DeviceInodeHash> seen;
+    const auto end =
+        std::remove_if(candidates.begin(), candidates.end(), [&seen](const Candidate& c) {
+            return !seen.insert({c.device, c.inode}).second;
+        });
+    return static_cast<std::size_t>(end - candidates.begin());
+}
+
+std::int32_t dropSecondListings(std::vector<Candidate>& candidates) {
     const std::size_t before = candidates.size();
-    std::erase_if(candidates, [&seen](const Candidate& c) {
-        return !seen.insert({c.device, c.inode}).second;
-    });
+    candidates.resize(keepFirstListings(candidates));
     return static_cast<std::int32_t>(before - candidates.size());
 }
 

@@ -6,6 +6,7 @@
 #include "search/scan_observer.h"
 #include "search/scan_types.h"
 
+#include <span>
 #include <string_view>
 
 namespace pw {
@@ -36,6 +37,9 @@ void ListZeroSizeFiles(SearchContext& context);
 // the number dropped. The content searches apply it to each run of equal size, the
 // zero-size listing to the whole list.
 std::int32_t dropSecondListings(std::vector<Candidate>& candidates);
+// The same within a range: the first listings move to its front, in order; answers how
+// many there are.
+std::size_t keepFirstListings(std::span<Candidate> candidates);
 
 // The same for the same-name search: a file listed again under a name it was listed with
 // before (overlapping search paths, or hard links of one name) is dropped. A hard link under
