@@ -29,15 +29,20 @@ constexpr std::size_t kLinearSearchLimit = 16;
 constexpr std::size_t kOpenFilesPerRun = 64;
 constexpr std::uint64_t kFuzzyBlock = 1000;
 
-void addIssue(std::vector<FileIssue>& issues, const ReadTarget& file, const ReadError& error) {
-    issues.push_back({file.path, "read", error.error, error.message});
-}
-
 // Splits the files of one class by the bytes of one chunk.
 class ChunkSplitter {
 public:
-    ChunkSplitter(const std::vector<ReadTarget>& targets, std::vector<FileIssue>& issues)
-        : m_targets(targets), m_issues(issues), m_files(targets.size()) {}
+    explicit ChunkSplitter(const std::vector<ReadTarget>& targets)
+        : m_targets(targets), m_files(targets.size()) {}
+
+    // The files that could not be read, in run order.
+    void takeIssues(std::vector<FileIssue>& issues) {
+        std::sort(m_issues.begin(), m_issues.end(),
+                  [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (auto& [member, issue] : m_issues) {
+            issues.push_back(std::move(issue));
+        }
+    }
 
     // Appends the sub-classes of two or more files to `out`. False when cancelled.
     bool split(const std::vector<std::uint32_t>& members, std::uint64_t offset, std::size_t length,
@@ -54,7 +59,8 @@ public:
             char* current = buffer(m_buffersUsed);
             ReadError error;
             if (!read(member, current, error)) {
-                addIssue(m_issues, m_targets[member], error);
+                m_issues.emplace_back(
+                    member, FileIssue{m_targets[member].path, "read", error.error, error.message});
                 release(member);
                 continue;
             }
@@ -160,7 +166,7 @@ private:
     }
 
     const std::vector<ReadTarget>& m_targets;
-    std::vector<FileIssue>& m_issues;
+    std::vector<std::pair<std::uint32_t, FileIssue>> m_issues;
     std::vector<CandidateFile> m_files;
     std::size_t m_openFiles = 0;
     std::vector<std::vector<char>> m_buffers;
@@ -171,9 +177,28 @@ private:
     std::unordered_multimap<std::uint64_t, std::size_t> m_byHash;
 };
 
+// Groups with their members ascending, in the order of their first members: the order of a
+// pairwise walk, whatever order the files were read in.
 void sortByFirstMember(RunGroups& groups) {
+    for (auto& group : groups) {
+        std::sort(group.begin(), group.end());
+    }
     std::sort(groups.begin(), groups.end(),
               [](const auto& a, const auto& b) { return a.front() < b.front(); });
+}
+
+// The run's files in the order to read them: by device and inode, which on the usual file
+// systems is close to the order of their data on disk, so that a disk whose cache is cold
+// seeks little. Reading in another order never changes which files are equal.
+std::vector<std::uint32_t> readingOrder(const std::vector<ReadTarget>& files) {
+    std::vector<std::uint32_t> order(files.size());
+    std::iota(order.begin(), order.end(), 0u);
+    std::sort(order.begin(), order.end(), [&files](std::uint32_t a, std::uint32_t b) {
+        const FileIdentity& x = files[a].listed;
+        const FileIdentity& y = files[b].listed;
+        return x.device != y.device ? x.device < y.device : x.inode < y.inode;
+    });
+    return order;
 }
 
 // Groups run members by a key computed once per file; groups keep first-member order.
@@ -220,6 +245,29 @@ bool blockDigests(const ReadTarget& target, std::vector<std::uint64_t>& out, Rea
     return true;
 }
 
+// Reads each file of a run once, in reading order, with `readOne(k, error)`; the files
+// that could not be read go to `issues` in run order. False when cancelled.
+template <typename ReadOne>
+bool readEachFile(const std::vector<ReadTarget>& files, const CancelToken& cancel,
+                  std::vector<FileIssue>& issues, ReadOne readOne) {
+    std::vector<std::pair<std::uint32_t, FileIssue>> failed;
+    for (const std::uint32_t k : readingOrder(files)) {
+        if (cancel.cancelled()) {
+            return false;
+        }
+        ReadError error;
+        if (!readOne(k, error)) {
+            failed.emplace_back(k, FileIssue{files[k].path, "read", error.error, error.message});
+        }
+    }
+    std::sort(failed.begin(), failed.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (auto& [k, issue] : failed) {
+        issues.push_back(std::move(issue));
+    }
+    return true;
+}
+
 // The listed size of a run's files.
 std::uint64_t runSize(const std::vector<ReadTarget>& files) {
     return files.empty() ? 0 : files.front().listed.size;
@@ -231,10 +279,8 @@ std::optional<RunGroups> partitionByBytes(const std::vector<ReadTarget>& files,
                                           const CancelToken& cancel,
                                           std::vector<FileIssue>& issues) {
     const std::uint64_t size = runSize(files);
-    ChunkSplitter splitter(files, issues);
-    RunGroups live(1);
-    live.front().resize(files.size());
-    std::iota(live.front().begin(), live.front().end(), 0u);
+    ChunkSplitter splitter(files);
+    RunGroups live{readingOrder(files)};
     std::uint64_t offset = 0;
     std::size_t chunk = kFirstChunk;
     // A run of empty files has nothing to read, but the files must still be readable.
@@ -254,6 +300,7 @@ std::optional<RunGroups> partitionByBytes(const std::vector<ReadTarget>& files,
         offset += length;
         chunk = std::min(chunk * kChunkGrowth, kMaxChunk);
     } while (offset < size && !live.empty());
+    splitter.takeIssues(issues);
     sortByFirstMember(live);
     return live;
 }
@@ -263,17 +310,15 @@ std::optional<RunGroups> partitionByCrc(const std::vector<ReadTarget>& files,
     CrcCtrl crc;
     std::vector<std::string> texts(files.size());
     std::vector<bool> valid(files.size(), false);
-    for (std::size_t k = 0; k < files.size(); ++k) {
-        if (cancel.cancelled()) {
-            return std::nullopt;
-        }
+    const bool done = readEachFile(files, cancel, issues, [&](std::uint32_t k, ReadError& error) {
         crc.setMode(6);
-        if (crc.CalculateFile(files[k])) {
-            texts[k] = crc.crcText();
-            valid[k] = true;
-        } else {
-            issues.push_back({files[k].path, "read", crc.lastErrno(), crc.lastError()});
-        }
+        valid[k] = crc.CalculateFile(files[k]);
+        texts[k] = crc.crcText();
+        error = {crc.lastErrno(), crc.lastError()};
+        return valid[k];
+    });
+    if (!done) {
+        return std::nullopt;
     }
     return groupByKey(texts, valid);
 }
@@ -299,15 +344,12 @@ std::optional<RunGroups> partitionFuzzy(const std::vector<ReadTarget>& files,
     }
     std::vector<std::vector<std::uint64_t>> digests(files.size());
     std::vector<bool> valid(files.size(), false);
-    for (std::size_t k = 0; k < files.size(); ++k) {
-        if (cancel.cancelled()) {
-            return std::nullopt;
-        }
-        ReadError error;
+    const bool done = readEachFile(files, cancel, issues, [&](std::uint32_t k, ReadError& error) {
         valid[k] = blockDigests(files[k], digests[k], error);
-        if (!valid[k]) {
-            addIssue(issues, files[k], error);
-        }
+        return valid[k];
+    });
+    if (!done) {
+        return std::nullopt;
     }
     std::vector<std::uint32_t> remaining;
     for (std::uint32_t k = 0; k < files.size(); ++k) {
