@@ -273,6 +273,26 @@ TEST_F(RunFixture, TheQuestionBeforeEachFileIsAnsweredForDeleteAndMove) {
     EXPECT_TRUE(fs::exists(tree.path("f.txt")));
 }
 
+TEST_F(RunFixture, GroupsWhoseKeptFilesAreGoneOrChangedAreNamed) {
+    add("a1", 1, true);
+    add("a2", 1, false); // kept, unchanged
+    add("b1", 2, true);
+    add("b2", 2, false); // kept, changed
+    add("c1", 3, false); // kept, gone
+    add("c2", 3, true);
+    add("d1", 4, true); // every file marked: the warning's case
+    add("d2", 4, true);
+    add("e1", 5, true);
+    add("e2", 5, false); // changed, but e3 is still the file the scan saw
+    add("e3", 5, false);
+    add("f1", 6, false); // nothing marked
+    tree.addFile("b2", "rewritten");
+    tree.remove("c1");
+    tree.addFile("e2", "rewritten");
+    tree.remove("f1");
+    EXPECT_EQ(groupsLosingTheirKeptFiles(table), (std::vector<std::int32_t>{2, 3}));
+}
+
 TEST_F(RunFixture, BlankDestinationIsRefusedAndNothingRuns) {
     add("a.txt", 1, true);
     for (TransferMode mode : {TransferMode::Copy, TransferMode::Move}) {
