@@ -251,6 +251,9 @@ TEST(CliScan, UsageErrorsExitWithStatusTwo) {
         {"scan", "--bogus", tree.root()},
         {"scan", "--max", "9007199254740992", tree.root()},
         {"scan", "--null", "--json", tree.root()},
+        // Refused before the scan: nobody can be asked, and the folder is missing.
+        {"scan", "--mark-duplicates", "--delete", tree.root()},
+        {"scan", "--mark-duplicates", "--move-to", tree.path("none"), tree.root()},
     };
     for (const auto& args : bad) {
         const auto run = runCli(args);
