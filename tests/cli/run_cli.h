@@ -50,4 +50,8 @@ std::string findInPath(const std::string& name);
 // The lines of a text, without their line ends.
 std::vector<std::string> splitLines(const std::string& text);
 
+inline bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
 } // namespace pw::test
