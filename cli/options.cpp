@@ -138,7 +138,12 @@ bool takesValue(std::string_view option) {
            option == "--copy-to";
 }
 
+// A second --move-to or --copy-to would silently replace the first folder.
 std::string setAction(CliOptions& options, Action action) {
+    const bool takesFolder = action == Action::MoveTo || action == Action::CopyTo;
+    if (options.action == action && takesFolder) {
+        return std::string(actionOption(action)) + " takes one folder";
+    }
     if (options.action != Action::None && options.action != action) {
         return "one action at a time: " + std::string(actionOption(options.action)) + " or " +
                std::string(actionOption(action));

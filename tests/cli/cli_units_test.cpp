@@ -278,6 +278,7 @@ TEST(ParseArguments, RejectsBadUsage) {
         {"scan", "--export=", "/data"},
         {"scan", ""},
         {"scan", "--mark-duplicates", "--trash", "--delete", "/data"},
+        {"scan", "--mark-duplicates", "--copy-to", "/a", "--copy-to", "/b", "/data"},
         {"scan", "--trash", "/data"},
         {"scan", "--mark-duplicates", "--move-to", "", "/data"},
         {"scan", "--dry-run", "/data"},
