@@ -1,6 +1,8 @@
 // pairwell-cli: runs one scan with the engine, or loads a saved session, and prints what
-// it found; saves the scan as a session and exports the result on request.
+// it found; saves the scan as a session, exports the result and acts on the marked files
+// on request.
 
+#include "cli/actions.h"
 #include "cli/cli_observer.h"
 #include "cli/json_writer.h"
 #include "cli/options.h"
@@ -8,6 +10,7 @@
 #include "cli/text_writer.h"
 #include "common/buz_timer.h"
 #include "common/file_helpers.h"
+#include "common/text.h"
 #include "results/load_result.h"
 #include "results/marking.h"
 #include "search/protected_trees.h"
@@ -52,6 +55,28 @@ void installInterruptHandler() {
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART | SA_RESETHAND;
     sigaction(SIGINT, &action, nullptr);
+}
+
+// The question of --delete. Ctrl-C while it waits ends the program at once: nothing has
+// been deleted yet.
+bool askOnTerminal(const std::string& question) {
+    std::signal(SIGINT, SIG_DFL);
+    std::fputs(question.c_str(), stderr);
+    std::fflush(stderr);
+    char line[256] = {};
+    const bool answered = std::fgets(line, sizeof line, stdin) != nullptr;
+    installInterruptHandler();
+    std::string_view answer(line);
+    while (answered && !answer.empty() && (answer.back() == '\n' || answer.back() == '\r')) {
+        answer.remove_suffix(1);
+    }
+    const std::string word = pw::lowerText(pw::trimBlanks(answer));
+    return word == "y" || word == "yes";
+}
+
+bool actOnMarks(const pw::cli::CliOptions& options, pw::ResultTable& table) {
+    return options.action == pw::cli::Action::None ||
+           pw::cli::runAction(options, table, g_cancel, askOnTerminal, stderr);
 }
 
 void warnFolder(const std::string& folder, const char* why) {
@@ -203,6 +228,7 @@ int runScan(pw::cli::CliOptions options) {
                        {totals.filesText(), totals.duplicatesText(), pw::todayShortDate()});
     printIssues(result.issues);
     printTotals(totals, timer);
+    failed |= !actOnMarks(options, table);
     return exitStatus(failed);
 }
 
@@ -246,6 +272,7 @@ int runLoad(const pw::cli::CliOptions& options) {
     if (totals) {
         printTotals(session.totals, timer);
     }
+    failed |= !actOnMarks(options, session.table);
     return exitStatus(failed);
 }
 
@@ -258,7 +285,11 @@ int main(int argc, char** argv) {
     raiseDescriptorLimit();
     std::ios::sync_with_stdio(false);
     const std::vector<std::string_view> args(argv + 1, argv + argc);
-    const auto parsed = pw::cli::parseArguments(args);
+    auto parsed = pw::cli::parseArguments(args);
+    if (parsed.error.empty() && !parsed.options.help) {
+        // Before the scan, which may take long, not after it.
+        parsed.error = pw::cli::checkActionUsage(parsed.options, isatty(STDIN_FILENO) == 1);
+    }
     if (!parsed.error.empty()) {
         std::fprintf(stderr, "pairwell-cli: %s\nTry 'pairwell-cli --help' for more information.\n",
                      parsed.error.c_str());

@@ -48,6 +48,19 @@ Options:
                                output then lists the marked files only, one a line
                                (the files to delete to keep the newest of each group)
   --export-marked              export the marked rows only
+  --trash                      move the marked files to the trash
+  --delete                     delete the marked files for good; asks first when
+                               standard input is a terminal, else needs --yes
+  --move-to DIR                move the marked files into the folder DIR
+  --copy-to DIR                copy the marked files into the folder DIR
+                               (one of these four actions at a time, after
+                               --mark-duplicates; see Actions below)
+  --remove-empty-folders       with --trash, --delete or --move-to: remove each
+                               folder that held one of the files and is left empty
+  --allow-whole-group          act even on a group that would keep no file as the
+                               scan found it (refused otherwise)
+  --dry-run                    print what the action would do; touch nothing
+  --yes                        delete without asking
   -0, --null                   end every path with a NUL byte instead of a line end
                                and write it as its bytes, never quoted; an empty
                                entry (one more NUL) separates two groups. For
@@ -74,11 +87,22 @@ its file is replaced) and write into a terminal or pipe as it stands; /dev/stdou
 opened with >> holds). They refuse a folder, a block device, a socket, a symbolic link
 to nothing, a pipe that nobody reads, and a file of the result list.
 
+Actions: after the list, the marked files are trashed, deleted, moved or copied one
+by one. A file to trash, delete or move whose size or time changed since the scan, or
+that another file replaced, is left where it is. A file arriving in DIR under a taken
+name is called "name (2).ext", "name (3).ext" ...; nothing is overwritten. A move to
+another file system copies, syncs and checks the file before it removes the original.
+A run that would leave a group without any file as the scan found it (every file
+marked, or the kept ones changed or gone since) is refused and names the group. Each
+file left gets a line on stderr, then a summary says how many files were dealt with
+and how many were left; --dry-run prints one "would ..." line per file instead.
+
 Exit status: 0 done; 1 something could not be searched, read or written: a FOLDER
 is missing, not a folder or protected, a file or folder could not be read, the scan
 stopped (--max-files, or an error), the session file is damaged or not a session at
-all, or an output file could not be written; 2 usage error; 130 interrupted by Ctrl-C
-(the groups found until then are printed).
+all, an output file could not be written, or an action left a marked file or was
+refused; 2 usage error; 130 interrupted by Ctrl-C (the groups found until then are
+printed; an action stops before its next file).
 )USAGE";
 
 std::optional<SearchMethod> parseMethod(std::string_view text) {
@@ -110,7 +134,22 @@ bool isKilobyteLimit(std::string_view value) {
 bool takesValue(std::string_view option) {
     return option == "--method" || option == "--mask" || option == "--min" || option == "--max" ||
            option == "--exclude" || option == "--max-files" || option == "--session" ||
-           option == "--export" || option == "--delimiter";
+           option == "--export" || option == "--delimiter" || option == "--move-to" ||
+           option == "--copy-to";
+}
+
+// A second --move-to or --copy-to would silently replace the first folder.
+std::string setAction(CliOptions& options, Action action) {
+    const bool takesFolder = action == Action::MoveTo || action == Action::CopyTo;
+    if (options.action == action && takesFolder) {
+        return std::string(actionOption(action)) + " takes one folder";
+    }
+    if (options.action != Action::None && options.action != action) {
+        return "one action at a time: " + std::string(actionOption(options.action)) + " or " +
+               std::string(actionOption(action));
+    }
+    options.action = action;
+    return {};
 }
 
 // Applies one option that takes a value; returns a usage error or "".
@@ -154,12 +193,22 @@ std::string applyValue(CliOptions& options, std::string_view option, std::string
             return "--delimiter needs a text";
         }
         options.delimiter = value;
+    } else if (option == "--move-to" || option == "--copy-to") {
+        if (value.empty()) {
+            return std::string(option) + " needs a folder";
+        }
+        options.actionFolder = absoluteFolder(value);
+        return setAction(options, option == "--move-to" ? Action::MoveTo : Action::CopyTo);
     }
     return {};
 }
 
-// Applies one option without a value; returns false when the option is unknown.
-bool applyFlag(CliOptions& options, std::string_view option) {
+// Applies one option without a value; returns a usage error or "", and nullopt when the
+// option is unknown.
+std::optional<std::string> applyFlag(CliOptions& options, std::string_view option) {
+    if (option == "--trash" || option == "--delete") {
+        return setAction(options, option == "--trash" ? Action::Trash : Action::Delete);
+    }
     if (option == "--help" || option == "-h") {
         options.help = true;
     } else if (option == "--fuzzy") {
@@ -184,16 +233,68 @@ bool applyFlag(CliOptions& options, std::string_view option) {
         options.markDuplicates = true;
     } else if (option == "--export-marked") {
         options.exportMarked = true;
+    } else if (option == "--remove-empty-folders") {
+        options.removeEmptyFolders = true;
+    } else if (option == "--allow-whole-group") {
+        options.allowWholeGroup = true;
+    } else if (option == "--dry-run") {
+        options.dryRun = true;
+    } else if (option == "--yes") {
+        options.yes = true;
     } else {
-        return false;
+        return std::nullopt;
     }
-    return true;
+    return std::string();
+}
+
+// The options that only mean something with an action, some of them only with one that
+// takes files away from where they are; returns a usage error or "".
+std::string checkActionOptions(const CliOptions& options) {
+    struct Companion {
+        bool given;
+        std::string_view name;
+        bool removingOnly;
+    };
+    for (const Companion& option :
+         {Companion{options.removeEmptyFolders, "--remove-empty-folders", true},
+          Companion{options.allowWholeGroup, "--allow-whole-group", true},
+          Companion{options.dryRun, "--dry-run", false}, Companion{options.yes, "--yes", false}}) {
+        if (option.given && options.action == Action::None) {
+            return std::string(option.name) +
+                   " goes with --trash, --delete, --move-to or --copy-to";
+        }
+        if (option.given && option.removingOnly && options.action == Action::CopyTo) {
+            return std::string(option.name) +
+                   " works with --trash, --delete or --move-to (a copy removes nothing)";
+        }
+    }
+    if (options.action != Action::None && !options.markDuplicates) {
+        return std::string(actionOption(options.action)) +
+               " acts on the marked files: add --mark-duplicates to mark them";
+    }
+    return {};
 }
 
 } // namespace
 
 std::string_view usageText() {
     return kUsage;
+}
+
+std::string_view actionOption(Action action) {
+    switch (action) {
+    case Action::Trash:
+        return "--trash";
+    case Action::Delete:
+        return "--delete";
+    case Action::MoveTo:
+        return "--move-to";
+    case Action::CopyTo:
+        return "--copy-to";
+    case Action::None:
+        break;
+    }
+    return "";
 }
 
 std::string_view methodName(SearchMethod method) {
@@ -249,9 +350,12 @@ ParseResult parseArguments(const std::vector<std::string_view>& args) {
                     result.error = std::move(error);
                     return result;
                 }
-            } else if (value || !applyFlag(options, option)) {
-                result.error = "unknown option '" + std::string(arg) + "'";
-                return result;
+            } else {
+                const auto error = value ? std::nullopt : applyFlag(options, option);
+                if (!error || !error->empty()) {
+                    result.error = error ? *error : "unknown option '" + std::string(arg) + "'";
+                    return result;
+                }
             }
         } else if (!sawCommand) {
             if (arg != "scan" && arg != "load") {
@@ -306,6 +410,9 @@ ParseResult parseArguments(const std::vector<std::string_view>& args) {
     }
     if (result.error.empty() && options.nulEnded && options.json) {
         result.error = "--null works with the text output only (not with --json)";
+    }
+    if (result.error.empty()) {
+        result.error = checkActionOptions(options);
     }
     return result;
 }

@@ -15,6 +15,12 @@ enum class ProgressMode { Auto, On, Off };
 
 enum class Command { Scan, Load };
 
+// What is done with the marked files after they are listed.
+enum class Action { None, Trash, Delete, MoveTo, CopyTo };
+
+// The option that asks for the action: "--trash", "--delete", "--move-to", "--copy-to".
+std::string_view actionOption(Action action);
+
 struct CliOptions {
     bool help = false;
     Command command = Command::Scan;
@@ -36,6 +42,12 @@ struct CliOptions {
     std::string delimiter = ",";          // of a delimited export
     bool markDuplicates = false;          // mark all duplicates but the newest of a group
     bool exportMarked = false;            // export the marked rows only
+    Action action = Action::None;
+    std::string actionFolder;        // --move-to, --copy-to: absoluteFolder() of DIR
+    bool removeEmptyFolders = false; // of the files trashed, deleted or moved
+    bool allowWholeGroup = false;    // act even where a group would keep no file
+    bool dryRun = false;             // say what the action would do, do nothing
+    bool yes = false;                // --delete without asking
 };
 
 // Whether an export file name asks for the HTML page (".htm" or ".html", any case).

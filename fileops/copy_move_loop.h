@@ -4,12 +4,13 @@
 // folders it left empty. Files land under their own names, or the next free
 // "name (n).ext" when the name is taken: nothing in the destination is overwritten.
 //
-// Threading: requestCancel() and state() may be called from any thread; everything else,
-// setDestination() included, from the one thread that drives the run.
+// Threading: as MarkedFilesRun; setDestination() and destination() may also be called
+// from any thread, while the run reads the destination once for each file.
 
 #include "fileops/delete_loop.h"
 #include "results/marking.h"
 
+#include <mutex>
 #include <optional>
 
 namespace pw {
@@ -35,8 +36,8 @@ public:
     TransferMode mode() const { return m_mode; }
     // The path box stays editable during a run; each file goes to the text it holds when
     // that file's turn comes.
-    void setDestination(std::string destination) { m_destination = std::move(destination); }
-    const std::string& destination() const { return m_destination; }
+    void setDestination(std::string destination);
+    std::string destination() const;
 
     // OK in Ready. A destination that is blank after trimming gives the message
     // "Path not specified, Please specify copy/move location first" / "Error" and the run
@@ -53,10 +54,12 @@ private:
     void processRow(const ResultTableRow& row) override;
     bool removesEmptyFolders() const override { return m_running.removeEmptyFolders; }
     void finish() override;
-    void moveRow(const ResultTableRow& row, const std::string& path);
+    void moveRow(const ResultTableRow& row, const std::string& path,
+                 const std::string& destination);
 
     Shell& m_shell;
     TransferMode m_mode;
+    mutable std::mutex m_destinationMutex; // the dialog edits it while a worker reads it
     std::string m_destination;
     Confirm m_confirm;
     TransferOptions m_running;
@@ -64,9 +67,7 @@ private:
 
 // The loops the dialog runs, by their described names: start() then run(). They return
 // the message of start(), if any.
-std::optional<UserMessage>
-CopyMarkedFiles(CopyMoveRun& run, const std::function<void(const RunProgress&)>& progress = {});
-std::optional<UserMessage>
-MoveMarkedFiles(CopyMoveRun& run, const std::function<void(const RunProgress&)>& progress = {});
+std::optional<UserMessage> CopyMarkedFiles(CopyMoveRun& run, const RunObserver& observer = {});
+std::optional<UserMessage> MoveMarkedFiles(CopyMoveRun& run, const RunObserver& observer = {});
 
 } // namespace pw

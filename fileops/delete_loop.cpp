@@ -29,6 +29,8 @@ void DeleteRun::processRow(const ResultTableRow& row) {
     // Success is the file's absence, whatever the shell answered.
     if (FileExists(path)) {
         m_errors.push_back(unableToDelete(path));
+    } else {
+        ++m_filesDone;
     }
 }
 
@@ -37,9 +39,9 @@ void DeleteRun::finish() {
     MarkedFilesRun::finish();
 }
 
-void DeleteMarkedFiles(DeleteRun& run, const std::function<void(const RunProgress&)>& progress) {
+void DeleteMarkedFiles(DeleteRun& run, const RunObserver& observer) {
     run.start();
-    run.run(progress);
+    run.run(observer);
 }
 
 } // namespace pw

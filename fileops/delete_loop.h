@@ -35,7 +35,6 @@ private:
 };
 
 // The loop the dialog runs, by its described name: start() then run().
-void DeleteMarkedFiles(DeleteRun& run,
-                       const std::function<void(const RunProgress&)>& progress = {});
+void DeleteMarkedFiles(DeleteRun& run, const RunObserver& observer = {});
 
 } // namespace pw

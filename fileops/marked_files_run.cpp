@@ -37,7 +37,6 @@ bool MarkedFilesRun::beginRun() {
 }
 
 void MarkedFilesRun::requestCancel() {
-    m_cancelRequested = true;
     RunState expected = RunState::Running;
     m_state.compare_exchange_strong(expected, RunState::Cancelling);
 }
@@ -48,11 +47,10 @@ bool MarkedFilesRun::step() {
         return false;
     }
     if (!m_checkingFolders) {
-        while (!m_cancelRequested && m_nextRow <= m_table.rowCount() &&
-               !m_table.row(m_nextRow).marked) {
+        while (!cancelling() && m_nextRow <= m_table.rowCount() && !m_table.row(m_nextRow).marked) {
             ++m_nextRow;
         }
-        if (!m_cancelRequested && m_nextRow <= m_table.rowCount()) {
+        if (!cancelling() && m_nextRow <= m_table.rowCount()) {
             processRow(m_table.row(m_nextRow++));
             return true;
         }
@@ -71,15 +69,22 @@ bool MarkedFilesRun::step() {
     return false;
 }
 
-void MarkedFilesRun::run(const std::function<void(const RunProgress&)>& progress) {
-    while (step()) {
-        if (progress) {
-            progress(m_progress);
+void MarkedFilesRun::run(const RunObserver& observer) {
+    std::size_t reported = 0;
+    const auto report = [&] {
+        if (!observer) {
+            return;
         }
+        RunReport copy{state(), m_progress, {}, m_filesDone};
+        const auto from = m_errors.begin() + static_cast<std::ptrdiff_t>(reported);
+        copy.newErrors.assign(from, m_errors.end());
+        reported = m_errors.size();
+        observer(copy);
+    };
+    while (step()) {
+        report();
     }
-    if (progress) {
-        progress(m_progress);
-    }
+    report();
 }
 
 void MarkedFilesRun::finish() {

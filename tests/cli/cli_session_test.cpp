@@ -12,10 +12,6 @@
 namespace pw::test {
 namespace {
 
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
 void addTwoGroups(TempTree& tree) {
     tree.addRandomFile("a/x.bin", 5000, 1);
     tree.addRandomFile("b,c/x?copy.bin", 5000, 1);

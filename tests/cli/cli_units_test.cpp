@@ -1,6 +1,7 @@
 // The front end's pieces without a scan: group numbering, the two writers and the
 // argument parser.
 
+#include "cli/actions.h"
 #include "cli/cli_observer.h"
 #include "cli/json_reader.h"
 #include "cli/json_writer.h"
@@ -11,6 +12,7 @@
 #include "results/load_result.h"
 
 #include <cstdio>
+#include <functional>
 #include <gtest/gtest.h>
 #include <set>
 #include <sstream>
@@ -51,6 +53,17 @@ ResultTable listResult(ScanResult result, const FileExistsFn& fileExists) {
     ResultTable table;
     LoadSearchResult(table, std::move(result), fileExists);
     return table;
+}
+
+// What `write` prints to a stream of its own.
+std::string printed(const std::function<void(std::FILE*)>& write) {
+    std::FILE* file = std::tmpfile();
+    write(file);
+    std::string text(static_cast<std::size_t>(std::ftell(file)), '\0');
+    std::rewind(file);
+    text.resize(std::fread(text.data(), 1, text.size(), file));
+    std::fclose(file);
+    return text;
 }
 
 std::string written(const ResultTable& table, PathEnd end, bool marked = false) {
@@ -102,15 +115,33 @@ TEST(PathQuoting, APathThatCouldBeMisreadIsShellQuoted) {
     EXPECT_EQ(written(table, PathEnd::Nul), "/d/a\nb\0/d/c\0"s);
 
     // The progress line shows the folder being listed the same way.
-    std::FILE* err = std::tmpfile();
-    ASSERT_NE(err, nullptr);
-    CliObserver observer(err, true, false, std::nullopt);
-    observer.progress({ScanStage::Enumerating, "Scanning... /d/\x1b[2J", {}, 0, 0});
-    std::rewind(err);
-    char line[64] = {};
-    EXPECT_NE(std::fgets(line, sizeof line, err), nullptr);
-    EXPECT_STREQ(line, "Scanning... $'/d/\\e[2J'\n");
-    std::fclose(err);
+    EXPECT_EQ(printed([](std::FILE* err) {
+                  CliObserver(err, true, false, std::nullopt)
+                      .progress({ScanStage::Enumerating, "Scanning... /d/\x1b[2J", {}, 0, 0});
+              }),
+              "Scanning... $'/d/\\e[2J'\n");
+}
+
+// Every file of a group marked: the run is refused and names the group, unless allowed.
+TEST(RunAction, AGroupWithEveryFileMarkedIsRefusedUnlessAllowed) {
+    ResultTable table = listResult(groupedResult({{"a1", 1}, {"a2", 1}}), allBut({}));
+    table.setMarked(1, true);
+    table.setMarked(2, true);
+    CliOptions options;
+    options.action = Action::Trash;
+    const auto act = [&](bool done) {
+        return printed([&](std::FILE* err) {
+            EXPECT_EQ(runAction(options, table, CancelToken{}, {}, err), done);
+        });
+    };
+    EXPECT_EQ(act(false), "pairwell-cli: group 1 would keep no file: every file of it is marked\n"
+                          "  /d/a1\n  /d/a2\n"
+                          "pairwell-cli: nothing was trashed; --allow-whole-group acts on such "
+                          "groups too\n");
+    options.allowWholeGroup = true;
+    options.dryRun = true;
+    EXPECT_EQ(act(true),
+              "would trash /d/a1\nwould trash /d/a2\nWould trash 2 files; 0 files left.\n");
 }
 
 // Valid UTF-8 keeps its characters; a text that is not has every byte escaped, so the
@@ -246,6 +277,12 @@ TEST(ParseArguments, RejectsBadUsage) {
         {"scan", "--export-marked", "/data"},
         {"scan", "--export=", "/data"},
         {"scan", ""},
+        {"scan", "--mark-duplicates", "--trash", "--delete", "/data"},
+        {"scan", "--mark-duplicates", "--copy-to", "/a", "--copy-to", "/b", "/data"},
+        {"scan", "--trash", "/data"},
+        {"scan", "--mark-duplicates", "--move-to", "", "/data"},
+        {"scan", "--dry-run", "/data"},
+        {"scan", "--mark-duplicates", "--copy-to", "/x", "--remove-empty-folders", "/data"},
     };
     for (const auto& args : bad) {
         std::string joined;

@@ -11,7 +11,7 @@
 namespace pw::test {
 
 pid_t spawnProgram(const std::string& program, const std::vector<std::string>& args, int outFd,
-                   int errFd, const std::string& cwd) {
+                   int errFd, const std::string& cwd, int inFd) {
     std::vector<std::string> argvText{program};
     argvText.insert(argvText.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -26,8 +26,8 @@ pid_t spawnProgram(const std::string& program, const std::vector<std::string>& a
     }
     if (pid == 0) {
         // Only async-signal-safe calls until exec.
-        const int nullFd = open("/dev/null", O_RDONLY);
-        if (nullFd < 0 || dup2(nullFd, STDIN_FILENO) < 0 || dup2(outFd, STDOUT_FILENO) < 0 ||
+        const int input = inFd >= 0 ? inFd : open("/dev/null", O_RDONLY);
+        if (input < 0 || dup2(input, STDIN_FILENO) < 0 || dup2(outFd, STDOUT_FILENO) < 0 ||
             dup2(errFd, STDERR_FILENO) < 0 || (!cwd.empty() && chdir(cwd.c_str()) != 0)) {
             _exit(127);
         }
@@ -83,13 +83,13 @@ int waitForExit(pid_t pid) {
 }
 
 CliRun runProgram(const std::string& program, const std::vector<std::string>& args,
-                  const std::string& cwd) {
+                  const std::string& cwd, int inFd) {
     int outPipe[2];
     int errPipe[2];
     if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) {
         throw std::runtime_error("pipe failed");
     }
-    const pid_t pid = spawnProgram(program, args, outPipe[1], errPipe[1], cwd);
+    const pid_t pid = spawnProgram(program, args, outPipe[1], errPipe[1], cwd, inFd);
     close(outPipe[1]);
     close(errPipe[1]);
     CliRun run;
@@ -98,8 +98,8 @@ CliRun runProgram(const std::string& program, const std::vector<std::string>& ar
     return run;
 }
 
-CliRun runCli(const std::vector<std::string>& args, const std::string& cwd) {
-    return runProgram(PAIRWELL_CLI_PATH, args, cwd);
+CliRun runCli(const std::vector<std::string>& args, const std::string& cwd, int inFd) {
+    return runProgram(PAIRWELL_CLI_PATH, args, cwd, inFd);
 }
 
 std::string findInPath(const std::string& name) {

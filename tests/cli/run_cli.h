@@ -14,17 +14,18 @@ struct CliRun {
     std::string err;
 };
 
-// Runs a program, given by its path, with `args` in the folder `cwd`
-// (the test's own when empty), stdin from /dev/null, and waits for it to end.
+// Runs a program, given by its path, with `args` in the folder `cwd` (the test's own when
+// empty), stdin from `inFd` (/dev/null when negative), and waits for it to end.
 CliRun runProgram(const std::string& program, const std::vector<std::string>& args,
-                  const std::string& cwd = {});
+                  const std::string& cwd = {}, int inFd = -1);
 
 // runProgram for the built pairwell-cli.
-CliRun runCli(const std::vector<std::string>& args, const std::string& cwd = {});
+CliRun runCli(const std::vector<std::string>& args, const std::string& cwd = {}, int inFd = -1);
 
-// Starts a program with stdout and stderr on the given descriptors; returns its pid.
+// Starts a program with stdout and stderr on the given descriptors, and stdin as for
+// runProgram; returns its pid.
 pid_t spawnProgram(const std::string& program, const std::vector<std::string>& args, int outFd,
-                   int errFd, const std::string& cwd = {});
+                   int errFd, const std::string& cwd = {}, int inFd = -1);
 
 // spawnProgram for the built pairwell-cli.
 pid_t spawnCli(const std::vector<std::string>& args, int outFd, int errFd,
@@ -48,5 +49,9 @@ std::string findInPath(const std::string& name);
 
 // The lines of a text, without their line ends.
 std::vector<std::string> splitLines(const std::string& text);
+
+inline bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
 
 } // namespace pw::test

@@ -67,6 +67,11 @@ TEST(FileIdentity, EditedOrReplacedFilesCountAsChanged) {
     scanned.device = listed.st_dev;
     scanned.inode = listed.st_ino;
     EXPECT_EQ(verifyListed(ResultTable{}, scanned), ListedState::Unchanged);
+    // Regression: the device was ignored, so the same inode number on another file system
+    // passed for the listed file.
+    ResultTableRow elsewhere = scanned;
+    ++elsewhere.device;
+    EXPECT_EQ(verifyListed(ResultTable{}, elsewhere), ListedState::Changed);
     tree.addFile("backup/restored.txt", "12345");
     tree.setMtime("backup/restored.txt", kScanTime);
     std::rename(tree.path("backup/restored.txt").c_str(), tree.path("restored.txt").c_str());

@@ -3,11 +3,11 @@
 // second one, injected otherwise), copies that fail half way, and rename.
 
 #include "fileops/linux_shell.h"
+#include "support/scoped_env.h"
 #include "support/temp_tree.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -101,16 +101,8 @@ std::unique_ptr<TempTree> treeOnAnotherFileSystem(const TempTree& other) {
         shm.st_dev == statOf(other.root()).st_dev) {
         return nullptr;
     }
-    const char* saved = std::getenv("TMPDIR");
-    const std::string savedText = saved != nullptr ? saved : "";
-    ::setenv("TMPDIR", "/dev/shm", 1);
-    auto tree = std::make_unique<TempTree>();
-    if (saved != nullptr) {
-        ::setenv("TMPDIR", savedText.c_str(), 1);
-    } else {
-        ::unsetenv("TMPDIR");
-    }
-    return tree;
+    const test::ScopedEnv onShm("TMPDIR", "/dev/shm");
+    return std::make_unique<TempTree>();
 }
 
 TEST(LinuxShellNames, CollisionNamesKeepTheExtension) {
