@@ -26,9 +26,6 @@ struct Candidate {
     std::uint32_t folder = 0; // index into CandidateSet::folders
 
     std::string_view fileName() const { return {name, nameLength}; }
-    bool sameFile(const Candidate& other) const {
-        return device == other.device && inode == other.inode;
-    }
     FileIdentity identity() const { return {size, mtime, ctimeNs, device, inode}; }
 };
 
