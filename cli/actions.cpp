@@ -51,9 +51,9 @@ void printSummary(std::FILE* err, const CliOptions& options, std::int64_t dealtW
     const Words words = wordsOf(options.action);
     std::string text = options.dryRun ? std::string("Would ") + words.verb : words.done;
     text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
-    text += " " + files(dealtWith);
+    text.append(" ").append(files(dealtWith));
     if (!options.actionFolder.empty()) {
-        text += " to " + shownPath(options.actionFolder);
+        text.append(" to ").append(shownPath(options.actionFolder));
     }
     std::fprintf(err, "%s; %s left.\n", text.c_str(), files(left).c_str());
 }
