@@ -65,7 +65,7 @@ TEST_F(VelomailClient, CreatesWorkingObjectsByClsidAndProgId) {
     }
 }
 
-TEST_F(VelomailClient, ProgIdWithoutClassFollowsCurVer) {
+TEST_F(VelomailClient, ProgIdsFollowCurVerAndBrokenRegistrationsAreReported) {
     edit("Vendor.Mailer", "@", "Mailer");
     edit("Vendor.Mailer/CurVer", "@", "Velomail.Smtp.1");
     edit("Loop.A/CurVer", "@", "Loop.B");
@@ -74,9 +74,7 @@ TEST_F(VelomailClient, ProgIdWithoutClassFollowsCurVer) {
     EXPECT_EQ(client::classIdFromProgId("Vendor.Mailer", clsid), S_OK);
     EXPECT_EQ(clsid, CLSID_Smtp);
     EXPECT_EQ(client::classIdFromProgId("Loop.A", clsid), CO_E_CLASSSTRING);
-}
 
-TEST_F(VelomailClient, UnknownOrBrokenRegistrationsAreReported) {
     ObjectRef object;
     EXPECT_EQ(client::createObject("No.Such.Class", IID_ISmtp, object), CO_E_CLASSSTRING);
     EXPECT_EQ(
