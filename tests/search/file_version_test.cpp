@@ -112,7 +112,6 @@ Image buildImage(const ImageOptions& options = {}) {
 
     putText(b, 0, "MZ");
     put32(b, 0x3C, kNtOffset);
-    putText(b, 0x40, "This program cannot be run in DOS mode.");
 
     putText(b, kNtOffset, std::string("PE\0\0", 4));
     image.coff = kNtOffset + 4;
@@ -124,21 +123,7 @@ Image buildImage(const ImageOptions& options = {}) {
 
     image.optional = image.coff + 20;
     const std::size_t o = image.optional;
-    put16(b, o, options.pe32Plus ? 0x20B : 0x10B);
-    put32(b, o + 16, 0x1000);
-    put32(b, o + 20, 0x1000);
-    if (options.pe32Plus) {
-        put64(b, o + 24, 0x140000000ULL);
-    } else {
-        put32(b, o + 28, 0x400000);
-    }
-    put32(b, o + 32, 0x1000);
-    put32(b, o + 36, 0x200);
-    put16(b, o + 40, 6);
-    put16(b, o + 48, 6);
-    put32(b, o + 56, 0x4000);
-    put32(b, o + 60, 0x200);
-    put16(b, o + 68, 2);
+    put16(b, o, options.pe32Plus ? 0x20B : 0x10B); // the fields up to the directories are unread
     image.rvaCount = o + (options.pe32Plus ? 108 : 92);
     put32(b, image.rvaCount, 16);
     image.resourceDirectory = image.rvaCount + 4 + 2 * 8;
