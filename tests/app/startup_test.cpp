@@ -52,9 +52,8 @@ TEST(Startup, TipsAreDrawnFromTheSourceAcrossAllThirteen) {
             return number;
         });
     };
-    EXPECT_EQ(drawTip(fixed(1)).substr(0, 16), "Using a byte to ");
-    EXPECT_TRUE(drawTip(fixed(13)).ends_with("select \"Save search parameters and result\" and "
-                                             "click on Save"));
+    EXPECT_EQ(drawTip(fixed(1)), kTips.front());
+    EXPECT_EQ(drawTip(fixed(13)), kTips.back());
     EXPECT_EQ(drawTip(fixed(0)), kTips.front()); // a faulty source stays in range
     EXPECT_EQ(drawTip(fixed(99)), kTips.back());
     EXPECT_EQ(asked, 4);

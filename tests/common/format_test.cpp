@@ -1,9 +1,10 @@
 #include "common/buz_timer.h"
 #include "common/format.h"
+#include "support/scoped_env.h"
 
-#include <cstdlib>
 #include <ctime>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace pw {
 namespace {
@@ -30,25 +31,14 @@ TEST(SizeKey, PadsToTwelveDigitsAndKeepsLongerSizes) {
 
 class LocalTimeTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const char* tz = std::getenv("TZ");
-        m_savedTz = tz != nullptr ? tz : "";
-        m_hadTz = tz != nullptr;
-        setenv("TZ", "UTC", 1);
-        tzset();
-    }
+    void SetUp() override { tzset(); }
     void TearDown() override {
-        if (m_hadTz) {
-            setenv("TZ", m_savedTz.c_str(), 1);
-        } else {
-            unsetenv("TZ");
-        }
+        m_utc.reset();
         tzset();
     }
 
 private:
-    std::string m_savedTz;
-    bool m_hadTz = false;
+    std::optional<test::ScopedEnv> m_utc{std::in_place, "TZ", "UTC"};
 };
 
 // Regression: a date text read back with 12 AM taken as noon, or 12 PM as midnight, put

@@ -20,7 +20,7 @@ TEST(LowerCodePoint, MapsLettersOfSeveralScriptsAndLeavesOthers) {
     EXPECT_EQ(lowerCodePoint(U'\U00010400'), U'\U00010428'); // Deseret
 }
 
-TEST(CompareText, IgnoresCaseAcrossScriptsButNotOtherDifferences) {
+TEST(CompareText, IgnoresCaseAcrossScriptsUnlessBinaryButNotOtherDifferences) {
     EXPECT_EQ(compareText("README.TXT", "readme.txt"), 0);
     EXPECT_EQ(compareText("\xC3\x9C"
                           "bersicht",
@@ -32,29 +32,22 @@ TEST(CompareText, IgnoresCaseAcrossScriptsButNotOtherDifferences) {
     EXPECT_LT(compareText("ab", "abc"), 0);
     EXPECT_GT(compareText("abc", "ab"), 0);
     EXPECT_LT(compareText("z", "\xC3\xA9"), 0); // ASCII sorts before é by code point
-}
-
-TEST(CompareText, InvalidBytesCompareAsThemselves) {
     // A stray 0xE9 byte stands for itself, the code point of é in Latin-1.
     EXPECT_EQ(compareText("caf\xE9", "CAF\xC3\xA9"), 0);
     EXPECT_LT(compareText("\x80", "\xFF"), 0);
     EXPECT_NE(compareText("\xFF\xFE", "\xFF"), 0);
-}
-
-TEST(CompareBinary, IsCaseSensitiveCodePointOrder) {
+    // compareBinary: case-sensitive code point order.
     EXPECT_LT(compareBinary("B", "a"), 0);
     EXPECT_EQ(compareBinary("same", "same"), 0);
     EXPECT_GT(compareBinary("\xC3\xA9", "z"), 0);
 }
 
-TEST(LowerText, KeepsInvalidBytesAndLowersTheRest) {
+TEST(Utf8, LowerTextKeepsInvalidBytesAndDecodingRejectsThem) {
     EXPECT_EQ(lowerText("Hello W\xC3\x96RLD \xFF!"), "hello w\xC3\xB6rld \xFF!");
     EXPECT_EQ(lowerText(""), "");
     // A truncated sequence at the end is kept byte for byte.
     EXPECT_EQ(lowerText("A\xC3"), "a\xC3");
-}
-
-TEST(Utf8, DecodingRejectsOverlongSurrogatesAndTruncation) {
+    // Decoding rejects overlong forms, surrogates and truncation.
     EXPECT_TRUE(isValidUtf8("plain \xE5\x86\x99\xE7\x9C\x9F"));
     EXPECT_FALSE(isValidUtf8("\xC0\xAF"));         // overlong "/"
     EXPECT_FALSE(isValidUtf8("\xED\xA0\x80"));     // surrogate
@@ -69,13 +62,10 @@ TEST(Utf8, DecodingRejectsOverlongSurrogatesAndTruncation) {
     EXPECT_EQ(round, text);
 }
 
-TEST(TrimBlanks, RemovesOnlyLeadingAndTrailingBlanks) {
+TEST(BlankAndNumberTexts, TrimmedOnlyOfBlanksAndNumericOnlyWhenWhollyANumber) {
     EXPECT_EQ(trimBlanks("  a b  "), "a b");
     EXPECT_EQ(trimBlanks("   "), "");
     EXPECT_EQ(trimBlanks("\ta\t"), "\ta\t");
-}
-
-TEST(IsNumeric, AcceptsNumbersAndRejectsText) {
     for (const char* yes : {"10", " 10 ", "-5", "+3", "1.5", ".5", "2e3", "1E+2"}) {
         EXPECT_TRUE(isNumeric(yes)) << yes;
     }

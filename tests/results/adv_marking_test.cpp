@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace pw {
@@ -22,12 +23,6 @@ Names markedNames(const ResultTable& table) {
         }
     }
     return names;
-}
-
-AdvMarkingSettings withDateRule(DateRule rule) {
-    AdvMarkingSettings settings;
-    chooseDateRule(settings, rule);
-    return settings;
 }
 
 TEST(MatchMask, ExtensionMustOccurInTheMaskWithItsLetterCase) {
@@ -80,9 +75,6 @@ TEST(AdvMarkingSettings, StoredValuesRoundTripAndAlwaysLeaveOneKeepRule) {
     chosen.includeSubFolders = false;
     chosen.folderMask = "*.txt";
     SaveAdvMarkingSettings(store, chosen);
-    EXPECT_EQ(store.value("AdvMarking", "DateTime"), "0");
-    EXPECT_EQ(store.value("AdvMarking", "Version"), "2");
-    EXPECT_EQ(store.value("AdvMarking", "SizeLimit"), "3");
     const AdvMarkingSettings back = LoadAdvMarkingSettings(store);
     EXPECT_EQ(back.dateRule, DateRule::None);
     EXPECT_EQ(back.versionRule, VersionRule::KeepOlder);
@@ -129,86 +121,76 @@ TEST(SizeLimitKB, FromTheChoiceAmountAndUnit) {
     EXPECT_FALSE(SizeLimitKB(settings));
 }
 
-TEST(MarkByRange, DateRulesKeepTheNewestOrOldestMatchingFile) {
-    const std::vector<RowDef> defs{{"b.txt", 1, "20240101110000", 2},
-                                   {"x.txt", 1, "20240101100000", 1},
-                                   {"y.txt", 1, "20240101120000", 1},
-                                   {"a.txt", 1, "20240101100000", 2}};
-    ResultTable newer = tableOf(defs);
-    const MarkOutcome outcome = MarkByRange(newer, withDateRule(DateRule::KeepNewer));
-    EXPECT_EQ(markedNames(newer), (Names{"x.txt", "a.txt"}));
-    EXPECT_EQ(outcome.totalsText, "Total Files Marked 2 Size 2 Bytes");
-    EXPECT_FALSE(outcome.message);
-
-    ResultTable older = tableOf(defs);
-    MarkByRange(older, withDateRule(DateRule::KeepOlder));
-    EXPECT_EQ(markedNames(older), (Names{"y.txt", "b.txt"}));
+// The rows a rule keeps, in list order (the rule sorts the list by group).
+Names keptBy(const std::vector<RowDef>& defs, const std::function<void(AdvMarkingSettings&)>& rule,
+             bool grouped = true) {
+    ResultTable table = tableOf(defs);
+    table.setGrouped(grouped);
+    AdvMarkingSettings settings;
+    rule(settings);
+    MarkByRange(table, settings);
+    Names kept;
+    for (const ResultTableRow& row : table.rows()) {
+        if (!row.marked) {
+            kept.push_back(row.name);
+        }
+    }
+    return kept;
 }
 
-TEST(MarkByRange, OnlyMatchingFilesAreMarkedAndEarlierMarksStay) {
+TEST(MarkByRange, EachRuleKeepsOneFileOfEveryGroup) {
+    const std::vector<RowDef> dated{{"b.txt", 1, "20240101110000", 2},
+                                    {"x.txt", 1, "20240101100000", 1},
+                                    {"y.txt", 1, "20240101120000", 1},
+                                    {"a.txt", 1, "20240101100000", 2}};
+    const auto date = [](DateRule r) {
+        return [r](AdvMarkingSettings& s) { chooseDateRule(s, r); };
+    };
+    const auto size = [](SizeRule r) {
+        return [r](AdvMarkingSettings& s) { chooseSizeRule(s, r); };
+    };
+    const auto version = [](VersionRule r) {
+        return [r](AdvMarkingSettings& s) { chooseVersionRule(s, r); };
+    };
+    EXPECT_EQ(keptBy(dated, date(DateRule::KeepNewer)), (Names{"y.txt", "b.txt"}));
+    EXPECT_EQ(keptBy(dated, date(DateRule::KeepOlder)), (Names{"x.txt", "a.txt"}));
+    const std::vector<RowDef> sized{{"big", 900}, {"small", 5}, {"mid", 40}};
+    EXPECT_EQ(keptBy(sized, size(SizeRule::KeepLarger)), Names{"big"});
+    EXPECT_EQ(keptBy(sized, size(SizeRule::KeepSmaller)), Names{"small"});
+    // Version texts compare as text: "9.0.0.0" is above "10.0.0.1".
+    const std::vector<RowDef> versions{{"x", 1, "20240101000000", 1, "/p/", "9.0.0.0"},
+                                       {"y", 1, "20240101000000", 1, "/p/", "10.0.0.1"}};
+    EXPECT_EQ(keptBy(versions, version(VersionRule::KeepNewer)), Names{"x"});
+    EXPECT_EQ(keptBy(versions, version(VersionRule::KeepOlder)), Names{"y"});
+    // Rows without group numbers form one group.
+    EXPECT_EQ(keptBy({{"a", 1, "20240101000000", 0}, {"b", 1, "20240102000000", 0}},
+                     date(DateRule::KeepNewer), false),
+              Names{"b"});
+
+    // Ties fall to the position text in the rule's direction: rows 9 to 12 of group 2, all
+    // of one size, keep the smallest text "10" ascending and the largest "9" descending.
+    std::vector<RowDef> tied;
+    for (int i = 1; i <= 8; ++i) {
+        tied.push_back({"g1-" + std::to_string(i), 7, "20240101000000", 1});
+    }
+    for (int p = 9; p <= 12; ++p) {
+        tied.push_back({"r" + std::to_string(p), 7, "20240101000000", 2});
+    }
+    EXPECT_EQ(keptBy(tied, size(SizeRule::KeepSmaller)), (Names{"g1-1", "r10"}));
+    EXPECT_EQ(keptBy(tied, size(SizeRule::KeepLarger)), (Names{"g1-8", "r9"}));
+
+    // Only files matching the mask take part, and earlier marks stay, uncounted.
     ResultTable table = tableOf({{"a.jpg", 10, "20240101100000", 1},
                                  {"b.txt", 20, "20240101110000", 1},
                                  {"c.txt", 30, "20240101120000", 1},
                                  {"d.jpg", 40, "20240101100000", 2},
                                  {"e.png", 50, "20240101100000", 2}});
-    table.setMarked(3, true); // not matching: stays marked, not counted
+    table.setMarked(3, true);
     AdvMarkingSettings settings;
     settings.rangeMask = "*.jpg";
-    const MarkOutcome outcome = MarkByRange(table, settings);
     // a.jpg and d.jpg are each the only match in their group: marked, then kept.
+    EXPECT_EQ(MarkByRange(table, settings).totalsText, "Total Files Marked 0 Size 0 Bytes");
     EXPECT_EQ(markedNames(table), Names{"c.txt"});
-    EXPECT_EQ(outcome.totalsText, "Total Files Marked 0 Size 0 Bytes");
-}
-
-TEST(MarkByRange, SizeAndVersionRulesCompareTheirColumnsAsPaddedText) {
-    const std::vector<RowDef> sized{{"big", 900}, {"small", 5}, {"mid", 40}};
-    ResultTable larger = tableOf(sized);
-    AdvMarkingSettings settings;
-    chooseSizeRule(settings, SizeRule::KeepLarger);
-    MarkByRange(larger, settings);
-    EXPECT_EQ(markedNames(larger), (Names{"small", "mid"}));
-    ResultTable smaller = tableOf(sized);
-    chooseSizeRule(settings, SizeRule::KeepSmaller);
-    EXPECT_EQ(MarkByRange(smaller, settings).totalsText, "Total Files Marked 2 Size 940 Bytes");
-    EXPECT_EQ(markedNames(smaller), (Names{"big", "mid"}));
-
-    // Version texts compare as text: "9.0.0.0" is above "10.0.0.1".
-    const std::vector<RowDef> versions{{"v10", 1, "20240101000000", 1, "/p/", "10.0.0.1"},
-                                       {"v9", 1, "20240101000000", 1, "/p/", "9.0.0.0"}};
-    ResultTable newest = tableOf(versions);
-    chooseVersionRule(settings, VersionRule::KeepNewer);
-    MarkByRange(newest, settings);
-    EXPECT_EQ(markedNames(newest), Names{"v10"});
-    ResultTable oldest = tableOf(versions);
-    chooseVersionRule(settings, VersionRule::KeepOlder);
-    MarkByRange(oldest, settings);
-    EXPECT_EQ(markedNames(oldest), Names{"v9"});
-}
-
-TEST(MarkByRange, TiesFallToThePositionTextInTheRuleDirection) {
-    // Rows 9 to 12 in one group, all the same size: "Keep Smaller Files" sorts ascending
-    // and keeps the smallest position text, "10"; "Keep Larger Files" keeps "9".
-    std::vector<RowDef> defs;
-    for (int i = 1; i <= 8; ++i) {
-        defs.push_back({"g1-" + std::to_string(i), 7, "20240101000000", 1});
-    }
-    for (int p = 9; p <= 12; ++p) {
-        defs.push_back({"r" + std::to_string(p), 7, "20240101000000", 2});
-    }
-    AdvMarkingSettings settings;
-    chooseSizeRule(settings, SizeRule::KeepSmaller);
-    ResultTable ascending = tableOf(defs);
-    MarkByRange(ascending, settings);
-    EXPECT_FALSE(ascending.row(10).marked);
-    EXPECT_TRUE(ascending.row(9).marked);
-    EXPECT_TRUE(ascending.row(12).marked);
-
-    chooseSizeRule(settings, SizeRule::KeepLarger);
-    ResultTable descending = tableOf(defs);
-    MarkByRange(descending, settings);
-    EXPECT_FALSE(descending.row(9).marked);
-    EXPECT_TRUE(descending.row(10).marked);
-    EXPECT_TRUE(descending.row(12).marked);
 }
 
 TEST(MarkByRange, SizeLimitStopsAfterTheFileThatCrossesItAndTheGroupStillKeepsOne) {
@@ -249,13 +231,6 @@ TEST(MarkByRange, AnAmountThatIsNoNumberMarksNothing) {
     EXPECT_EQ(outcome.message->title, "Error");
     EXPECT_FALSE(outcome.totalsText);
     EXPECT_TRUE(markedNames(table).empty());
-}
-
-TEST(MarkByRange, RowsWithoutGroupNumbersFormOneGroup) {
-    ResultTable table = tableOf({{"a", 1, "20240101000000", 0}, {"b", 1, "20240102000000", 0}});
-    table.setGrouped(false);
-    MarkByRange(table, AdvMarkingSettings{});
-    EXPECT_EQ(markedNames(table), Names{"a"});
 }
 
 TEST(FolderLines, SubFoldersAreCheckedWhereverTheyStandButNotPrefixSiblings) {

@@ -76,6 +76,12 @@ TEST(MarkAllDuplicates, KeepsTheNewestFileOfEveryGroupAfterSortingByGroup) {
         EXPECT_LE(table.row(p).group, table.row(p + 1).group);
     }
     EXPECT_EQ(table.headerPictures[kColGroup - 1], kAscendingPicture);
+
+    // Rows without a group number do not break the walk: they are one group.
+    ResultTable ungrouped = tableOf({{"a", 5, "20240101000000", 0}, {"b", 5, "20240102000000", 0}});
+    ungrouped.setGrouped(false);
+    EXPECT_EQ(MarkAllDuplicates(ungrouped).totalsText, "Total Files Marked 1 Size 5 Bytes");
+    EXPECT_EQ(markedNames(ungrouped), Names{"a"});
 }
 
 TEST(MarkAllDuplicates, EqualTimesKeepTheRowWhosePositionTextIsGreatest) {
@@ -117,14 +123,6 @@ TEST(MarkAllDuplicates, EqualTimesKeepTheRowWhosePositionTextIsGreatest) {
     EXPECT_EQ(countMarked(allEqual).count, 7 + 91);
 }
 
-TEST(MarkAllDuplicates, ARowWithoutAGroupNumberDoesNotBreakTheWalk) {
-    ResultTable table = tableOf({{"a", 5, "20240101000000", 0}, {"b", 5, "20240102000000", 0}});
-    table.setGrouped(false);
-    const MarkOutcome outcome = MarkAllDuplicates(table);
-    EXPECT_EQ(markedNames(table), Names{"a"});
-    EXPECT_EQ(outcome.totalsText, "Total Files Marked 1 Size 5 Bytes");
-}
-
 std::vector<RowDef> groupsOfThree(int groups, std::uint64_t size) {
     std::vector<RowDef> defs;
     for (int g = groups; g >= 1; --g) { // reverse order: the command sorts first
@@ -136,7 +134,7 @@ std::vector<RowDef> groupsOfThree(int groups, std::uint64_t size) {
     return defs;
 }
 
-TEST(MarkAllDuplicatesUpto, StopsAtTheFirstFileThatWouldPassTheLimit) {
+TEST(MarkAllDuplicatesUpto, MarksAllButTheFirstOfEachGroupUntilAFileWouldPassTheLimit) {
     std::vector<RowDef> defs = groupsOfThree(2, 400 * kMB);
     defs.push_back({"g3-1", 1024, "20240101000000", 3});
     defs.push_back({"g3-2", 1024, "20240101000000", 3}); // would fit, but the walk stopped
@@ -157,21 +155,16 @@ TEST(MarkAllDuplicatesUpto, StopsAtTheFirstFileThatWouldPassTheLimit) {
     EXPECT_EQ(table.RowShadeTable[0], 1);
     EXPECT_EQ(table.RowShadeTable[3], 2);
     EXPECT_EQ(table.RowShadeTable[6], 3);
-}
 
-TEST(MarkAllDuplicatesUpto, MarksAllButTheFirstOfEachGroupWithinTheLimit) {
-    ResultTable table = tableOf(groupsOfThree(2, 1024));
-    const MarkOutcome outcome = MarkAllDuplicatesUpto(table, 4); // exactly 4 files of 1 KB
-    EXPECT_EQ(markedNames(table), (Names{"g1-2", "g1-3", "g2-2", "g2-3"}));
-    EXPECT_EQ(outcome.totalsText, "Total Files Marked 4 Size 4.00 KB");
-
-    MarkAllDuplicatesUpto(table, 3.5);
-    EXPECT_EQ(markedNames(table), (Names{"g1-2", "g1-3", "g2-2"}));
-
+    // Within the limit, all but the first of each group.
+    ResultTable small = tableOf(groupsOfThree(2, 1024));
+    EXPECT_EQ(MarkAllDuplicatesUpto(small, 4).totalsText, "Total Files Marked 4 Size 4.00 KB");
+    EXPECT_EQ(markedNames(small), (Names{"g1-2", "g1-3", "g2-2", "g2-3"}));
+    MarkAllDuplicatesUpto(small, 3.5);
+    EXPECT_EQ(markedNames(small), (Names{"g1-2", "g1-3", "g2-2"}));
     // No limit chosen yet: every row ends unmarked.
-    MarkAll(table);
-    EXPECT_EQ(MarkAllDuplicatesUpto(table, 0).totalsText, "Total Files Marked 0 Size 0 Bytes");
-    EXPECT_TRUE(markedNames(table).empty());
+    MarkAll(small);
+    EXPECT_EQ(MarkAllDuplicatesUpto(small, 0).totalsText, "Total Files Marked 0 Size 0 Bytes");
 }
 
 TEST(MarkFolder, MarksOneFolderOrItsSubFoldersButNotASiblingWithTheSamePrefix) {
@@ -238,58 +231,40 @@ TEST(WarningLines, CheckMarksNameTheirRowAndContinueAsksOnlyWhenNothingChanged) 
     EXPECT_FALSE(warningContinueQuestion({true, false}));
 }
 
-TEST(MaxSizeDialog, LoadsAndSavesItsChoices) {
+TEST(MaxSizeDialog, ChoicesAreStoredAndOkWorksOutTheLimitInKB) {
     MemorySettingsStore store;
-    const MaxSizeDialog fresh = loadMaxSizeDialog(store);
-    EXPECT_EQ(fresh.option, MaxSizeOption::Cd);
-    EXPECT_EQ(fresh.text, "0");
-    EXPECT_EQ(fresh.unitIndex, 0);
-    EXPECT_FALSE(fresh.amountEnabled());
-
+    EXPECT_FALSE(loadMaxSizeDialog(store).amountEnabled());
     saveMaxSizeDialog(store, MaxSizeDialog{MaxSizeOption::Specify, "2.9", 1});
     const MaxSizeDialog back = loadMaxSizeDialog(store);
-    EXPECT_EQ(back.option, MaxSizeOption::Specify);
+    EXPECT_TRUE(back.option == MaxSizeOption::Specify && back.text == "2.9" && back.unitIndex == 1);
     EXPECT_TRUE(back.amountEnabled());
-    EXPECT_EQ(back.text, "2.9");
-    EXPECT_EQ(back.unitIndex, 1);
-
     // No option selected: the stored one stays.
     saveMaxSizeDialog(store, MaxSizeDialog{MaxSizeOption::None, "5", 0});
     EXPECT_EQ(loadMaxSizeDialog(store).option, MaxSizeOption::Specify);
-
     // Numbers that name no option or unit select nothing instead of failing.
     store.saveValue("MaxLimit", "Option", "7");
     store.saveValue("MaxSet", "Value", "9");
-    const MaxSizeDialog odd = loadMaxSizeDialog(store);
-    EXPECT_EQ(odd.option, MaxSizeOption::None);
-    EXPECT_EQ(odd.unitIndex, -1);
-}
+    EXPECT_EQ(loadMaxSizeDialog(store).option, MaxSizeOption::None);
+    EXPECT_EQ(loadMaxSizeDialog(store).unitIndex, -1);
 
-TEST(MaxSizeDialog, OkWorksOutTheLimitInKB) {
     std::optional<double> value;
-    EXPECT_FALSE(acceptMaxSize({MaxSizeOption::Cd, "", 0}, value));
-    EXPECT_EQ(value, 716800);
-    EXPECT_FALSE(acceptMaxSize({MaxSizeOption::Dvd, "", 0}, value));
-    EXPECT_EQ(value, 4589843);
-    acceptMaxSize({MaxSizeOption::Specify, "1.5", 1}, value);
-    EXPECT_EQ(value, 1024);
-    acceptMaxSize({MaxSizeOption::Specify, "2.9", 1}, value);
-    EXPECT_EQ(value, 2048);
-    acceptMaxSize({MaxSizeOption::Specify, "1.5", 0}, value);
-    EXPECT_EQ(value, 1.5);
-    acceptMaxSize({MaxSizeOption::Specify, " 2 ", 2}, value);
-    EXPECT_EQ(value, 2 * 1024 * 1024);
-
-    // No unit and no option close the dialog and keep the last limit.
-    EXPECT_FALSE(acceptMaxSize({MaxSizeOption::Specify, "9", -1}, value));
-    EXPECT_FALSE(acceptMaxSize({MaxSizeOption::None, "9", 0}, value));
-    EXPECT_EQ(value, 2 * 1024 * 1024);
-
+    for (const auto& [dialog, kb] : std::vector<std::pair<MaxSizeDialog, double>>{
+             {{MaxSizeOption::Cd, "", 0}, 716800},
+             {{MaxSizeOption::Dvd, "", 0}, 4589843},
+             {{MaxSizeOption::Specify, "1.5", 1}, 1024}, // whole units, halves to even
+             {{MaxSizeOption::Specify, "2.9", 1}, 2048},
+             {{MaxSizeOption::Specify, "1.5", 0}, 1.5},
+             {{MaxSizeOption::Specify, " 2 ", 2}, 2 * 1024 * 1024},
+             // No unit or no option close the dialog and keep the last limit.
+             {{MaxSizeOption::Specify, "9", -1}, 2 * 1024 * 1024},
+             {{MaxSizeOption::None, "9", 0}, 2 * 1024 * 1024}}) {
+        EXPECT_FALSE(acceptMaxSize(dialog, value));
+        EXPECT_EQ(value, kb) << dialog.text;
+    }
     for (const char* text : {"", "abc", "1,5", "1.2.3", "1e999"}) {
         const auto message = acceptMaxSize({MaxSizeOption::Specify, text, 0}, value);
         ASSERT_TRUE(message) << text;
-        EXPECT_EQ(message->text, " type only integer values");
-        EXPECT_EQ(message->title, "Error");
+        EXPECT_EQ(message->text + message->title, " type only integer valuesError");
         EXPECT_EQ(value, 2 * 1024 * 1024) << text;
     }
 }

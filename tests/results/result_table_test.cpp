@@ -108,19 +108,15 @@ TEST(CellText, EveryColumnShowsTheTextsTheListAlwaysShowed) {
     ResultTable table;
     LoadSearchResult(table, std::move(result), allExist);
     const ResultTableRow& r = table.row(7);
-    EXPECT_EQ(column(table, kColFileName).back(), "report.final.PDF");
-    EXPECT_EQ(cellText(r, kColSize), "1234");
-    EXPECT_EQ(cellText(r, kColModified), DateText(1141747509));
-    EXPECT_EQ(cellText(r, kColVersion), "N/A");
-    EXPECT_EQ(cellText(r, kColGroup), "7");
-    EXPECT_EQ(cellText(r, kColPath), "/home/me/Docs/");
-    EXPECT_EQ(cellText(r, kColSortSize), "000000001234");
-    EXPECT_EQ(cellText(r, kColSortDate), SortDateText(1141747509));
-    EXPECT_EQ(cellText(r, kColSortGrpno), "00000000007");
-    EXPECT_EQ(cellText(r, kColExt), "PDF");
-    EXPECT_EQ(sortKey(r, kColSize), "000000001234");
-    EXPECT_EQ(sortKey(r, kColGroup), "00000000007");
-    EXPECT_EQ(sortKey(r, kColPath), "/home/me/Docs/");
+    Names cells;
+    for (int c = 1; c <= kColumnCount; ++c) {
+        cells.push_back(cellText(r, c));
+    }
+    EXPECT_EQ(cells,
+              (Names{"report.final.PDF", "1234", DateText(1141747509), "N/A", "7", "/home/me/Docs/",
+                     "000000001234", SortDateText(1141747509), "00000000007", "PDF"}));
+    EXPECT_EQ(sortKey(r, kColSize) + sortKey(r, kColGroup) + sortKey(r, kColPath),
+              "00000000123400000000007/home/me/Docs/");
     EXPECT_EQ(r.fullPath(), "/home/me/Docs/report.final.PDF");
     EXPECT_EQ(r.icon(), kUnmarkedIcon);
 

@@ -65,68 +65,55 @@ TEST(GetFiles, TakesFilesOfSubFoldersOnlyWhenAskedAndCountsFolders) {
     EXPECT_EQ(walk(flat).counts.folders, 0);
 }
 
-TEST(GetFiles, MasksMatchTheLowerCasedExtensionAnywhereInTheMaskText) {
+TEST(GetFiles, MasksAndSizeLimitsChooseTheFiles) {
     TempTree tree;
-    tree.addFile("photo.JPG", "1");
-    tree.addFile("photo.jpgx", "2");
-    tree.addFile("notes.txt", "3");
-    tree.addFile("README", "4");
-    tree.addFile("archive.tar.gz", "5");
-
-    SearchPathEntry entry = row(tree.root());
-    entry.fileTypes = "Pictures(*.jpg;*.jpgx)";
-    EXPECT_EQ(walk(entry).files,
-              (std::set<std::string>{tree.path("photo.JPG"), tree.path("photo.jpgx")}));
-
-    entry.fileTypes = "Images(*.JPGX)";
-    // ".jpg" occurs inside "*.jpgx" too, so both match.
-    EXPECT_EQ(walk(entry).files.size(), 2u);
-
-    entry.fileTypes = "Archives(*.gz)";
-    EXPECT_EQ(walk(entry).files, std::set<std::string>{tree.path("archive.tar.gz")});
-
-    entry.fileTypes = "Everything(*.*)";
-    EXPECT_EQ(walk(entry).files.size(), 5u); // README too
-
-    entry.fileTypes = "Text(*.txt)";
-    EXPECT_EQ(walk(entry).files, std::set<std::string>{tree.path("notes.txt")});
-}
-
-TEST(GetFiles, SizeLimitsAreInclusiveKilobytes) {
-    TempTree tree;
+    for (const char* name : {"photo.JPG", "photo.jpgx", "notes.txt", "README", "archive.tar.gz"}) {
+        tree.addFile(name, "1");
+    }
     tree.addFile("below.bin", std::string(10239, 'x'));
     tree.addFile("exact.bin", std::string(10240, 'x'));
     tree.addFile("above.bin", std::string(10241, 'x'));
     tree.addFile("empty.bin", "");
-
-    SearchPathEntry entry = row(tree.root());
-    entry.minSize = "10";
-    EXPECT_EQ(walk(entry).files,
-              (std::set<std::string>{tree.path("exact.bin"), tree.path("above.bin")}));
-
-    entry.minSize = "";
-    entry.maxSize = "10";
-    EXPECT_EQ(walk(entry).files,
-              (std::set<std::string>{tree.path("below.bin"), tree.path("exact.bin")}));
-
-    entry.maxSize = "  ";
-    EXPECT_EQ(walk(entry).files.size(), 3u); // blank: no maximum; empty files never
-
-    entry.minSize = "ten"; // not numeric: no minimum
-    entry.maxSize = "";
-    EXPECT_EQ(walk(entry).files.size(), 3u);
-}
-
-TEST(GetFiles, ZeroSizeMethodTakesOnlyEmptyFilesIgnoringLimits) {
-    TempTree tree;
-    tree.addFile("a", "");
-    tree.addFile("b", "");
-    tree.addFile("c", "x");
-    SearchPathEntry entry = row(tree.root());
-    entry.minSize = "10";
-    SearchOptions options;
-    options.method = SearchMethod::ZeroSize;
-    EXPECT_EQ(walk(entry, options).files, (std::set<std::string>{tree.path("a"), tree.path("b")}));
+    using Names = std::set<std::string>;
+    const struct {
+        const char* types;
+        const char* min;
+        const char* max;
+        SearchMethod method;
+        Names expected;
+    } cases[] = {
+        // The lower-cased extension anywhere in the mask text: ".jpg" is inside "*.jpgx" too.
+        {"Pictures(*.jpg;*.jpgx)", "", "", SearchMethod::ByteToByte, {"photo.JPG", "photo.jpgx"}},
+        {"Images(*.JPGX)", "", "", SearchMethod::ByteToByte, {"photo.JPG", "photo.jpgx"}},
+        {"Archives(*.gz)", "", "", SearchMethod::ByteToByte, {"archive.tar.gz"}},
+        {"Text(*.txt)", "", "", SearchMethod::ByteToByte, {"notes.txt"}},
+        {"Everything(*.*)",
+         "",
+         "",
+         SearchMethod::ByteToByte,
+         {"photo.JPG", "photo.jpgx", "notes.txt", "README", "archive.tar.gz", "below.bin",
+          "exact.bin", "above.bin"}},
+        // Limits are inclusive kilobytes; a blank maximum or a minimum that is no number is
+        // none; empty files never count, except for the zero-size method, which ignores limits.
+        {"*.bin", "10", "", SearchMethod::ByteToByte, {"exact.bin", "above.bin"}},
+        {"*.bin", "", "10", SearchMethod::ByteToByte, {"below.bin", "exact.bin"}},
+        {"*.bin", "", "  ", SearchMethod::ByteToByte, {"below.bin", "exact.bin", "above.bin"}},
+        {"*.bin", "ten", "", SearchMethod::ByteToByte, {"below.bin", "exact.bin", "above.bin"}},
+        {"*.bin", "10", "", SearchMethod::ZeroSize, {"empty.bin"}},
+    };
+    for (const auto& c : cases) {
+        SearchPathEntry entry = row(tree.root());
+        entry.fileTypes = c.types;
+        entry.minSize = c.min;
+        entry.maxSize = c.max;
+        SearchOptions options;
+        options.method = c.method;
+        Names names;
+        for (const std::string& path : walk(entry, options).files) {
+            names.insert(path.substr(tree.root().size() + 1));
+        }
+        EXPECT_EQ(names, c.expected) << c.types << " " << c.min << " " << c.max;
+    }
 }
 
 // Regression: the limits were a signed 32-bit byte count, so any limit above 2097151 KB
@@ -138,39 +125,23 @@ TEST(ParseSizeLimits, SixtyFourBitByteCountsAndTheirFailures) {
     EXPECT_EQ(parseSizeLimits("-2097152", "").minBytes, -2147483648);
     EXPECT_EQ(*parseSizeLimits("", "1.5").maxBytes, 2048); // halves round to even
     EXPECT_EQ(*parseSizeLimits("", "2.5").maxBytes, 2048);
-    for (const char* tooLarge : {"9007199254740992", "1e400"}) {
+    for (const auto& [min, max, number, text] :
+         {std::tuple("9007199254740992", "", 6, "Overflow"), std::tuple("1e400", "", 6, "Overflow"),
+          std::tuple("", "big", 13, "Type mismatch")}) {
         try {
-            parseSizeLimits(tooLarge, "");
-            FAIL() << "no overflow for " << tooLarge;
+            parseSizeLimits(min, max);
+            ADD_FAILURE() << "no failure for " << min << max;
         } catch (const ScanFailure& failure) {
-            EXPECT_EQ(failure.number(), 6);
-            EXPECT_STREQ(failure.what(), "Overflow");
+            EXPECT_EQ(failure.number(), number);
+            EXPECT_STREQ(failure.what(), text);
         }
-    }
-    try {
-        parseSizeLimits("", "big");
-        FAIL() << "no type mismatch";
-    } catch (const ScanFailure& failure) {
-        EXPECT_EQ(failure.number(), 13);
-        EXPECT_STREQ(failure.what(), "Type mismatch");
     }
 }
 
-TEST(GetFiles, HiddenNamesNeedTheOption) {
+TEST(GetFiles, HiddenNamesNeedTheOptionAndLinksAreNeverFollowedNorTaken) {
     TempTree tree;
     tree.addFile(".hidden.txt", "1");
     tree.addFile(".cache/inside.txt", "2");
-    tree.addFile("visible.txt", "3");
-    EXPECT_EQ(walk(row(tree.root())).files, std::set<std::string>{tree.path("visible.txt")});
-    SearchOptions options;
-    options.includeHidden = true;
-    const Walk all = walk(row(tree.root()), options);
-    EXPECT_EQ(all.files.size(), 3u);
-    EXPECT_EQ(all.counts.folders, 1);
-}
-
-TEST(GetFiles, LinksAreNeverFollowedNorTaken) {
-    TempTree tree;
     tree.addFile("real/file.txt", "data");
     tree.addSymlink(tree.path("real/file.txt"), "link-to-file.txt");
     tree.addSymlink(tree.path("real"), "link-to-folder");
@@ -179,6 +150,11 @@ TEST(GetFiles, LinksAreNeverFollowedNorTaken) {
     const Walk w = walk(row(tree.root()));
     EXPECT_EQ(w.files, std::set<std::string>{tree.path("real/file.txt")});
     EXPECT_EQ(w.counts.folders, 1);
+    SearchOptions options;
+    options.includeHidden = true;
+    const Walk all = walk(row(tree.root()), options);
+    EXPECT_EQ(all.files.size(), 3u);
+    EXPECT_EQ(all.counts.folders, 2);
 }
 
 TEST(GetFiles, ExcludedFoldersAreEnteredAndCountedButNothingInThemIsTaken) {
@@ -247,7 +223,7 @@ TEST(GetFiles, CancellationStopsTheWalk) {
     EXPECT_EQ(w.counts.folders, 0);
 }
 
-TEST(ProtectedPaths, MatchWholeComponentsOfTheSystemTrees) {
+TEST(GetFiles, SystemTreesNeedTheProtectionOffAndPseudoFileSystemsAreNeverEntered) {
     const std::vector<std::pair<std::string, bool>> paths = {{"/usr", true},
                                                              {"/usr/lib/x.so", true},
                                                              {"/var/lib/dpkg/status", true},
@@ -265,26 +241,16 @@ TEST(ProtectedPaths, MatchWholeComponentsOfTheSystemTrees) {
         EXPECT_EQ(isProtectedEntry(path.substr(0, slash + 1), path.substr(slash + 1)), expected)
             << path;
     }
-}
-
-TEST(GetFiles, ProtectionKeepsSystemTreesOutUnlessSwitchedOff) {
-    // /etc always exists and holds regular files; the walk stays flat to stay quick.
+    // /etc always exists and holds regular files; the walks stay flat to stay quick.
     SearchPathEntry entry = row("/etc");
     entry.subFolders = "No";
     EXPECT_TRUE(walk(entry).files.empty());
     SearchOptions open;
     open.protectSystem = false;
     EXPECT_FALSE(walk(entry, open).files.empty());
-}
-
-TEST(GetFiles, PseudoFileSystemsAreNeverEntered) {
-    SearchOptions open;
-    open.protectSystem = false;
     open.includeHidden = true;
-    SearchPathEntry entry = row("/proc");
-    entry.subFolders = "No";
-    const Walk w = walk(entry, open);
-    EXPECT_TRUE(w.files.empty());
+    entry.folder = "/proc";
+    EXPECT_TRUE(walk(entry, open).files.empty());
 }
 
 } // namespace

@@ -38,35 +38,6 @@ sockaddr_in loopback(std::uint16_t port) {
 
 } // namespace
 
-Script& Script::reply(std::string bytes) {
-    return replyInPieces({std::move(bytes)});
-}
-
-Script& Script::replyInPieces(std::vector<std::string> pieces) {
-    m_steps.push_back({Step::Kind::Reply, std::move(pieces), {}});
-    return *this;
-}
-
-Script& Script::awaitLine() {
-    m_steps.push_back({Step::Kind::AwaitLine, {}, {}});
-    return *this;
-}
-
-Script& Script::awaitData() {
-    m_steps.push_back({Step::Kind::AwaitData, {}, {}});
-    return *this;
-}
-
-Script& Script::pause(std::chrono::milliseconds time) {
-    m_steps.push_back({Step::Kind::Pause, {}, time});
-    return *this;
-}
-
-Script& Script::hangUp() {
-    m_steps.push_back({Step::Kind::HangUp, {}, {}});
-    return *this;
-}
-
 Script Script::greeted() {
     Script script;
     script.reply("220 test.invalid ESMTP ready\r\n").answer("250 test.invalid\r\n");

@@ -22,15 +22,21 @@ public:
         std::chrono::milliseconds pause{0};
     };
 
-    Script& reply(std::string bytes);
+    Script& reply(std::string bytes) { return replyInPieces({std::move(bytes)}); }
     // Sends the pieces separately so the client receives one reply in several parts.
-    Script& replyInPieces(std::vector<std::string> pieces);
-    Script& awaitLine();
+    Script& replyInPieces(std::vector<std::string> pieces) {
+        return add(Step::Kind::Reply, std::move(pieces));
+    }
+    Script& awaitLine() { return add(Step::Kind::AwaitLine); }
     // Waits for the end of message data ("\r\n.\r\n").
-    Script& awaitData();
+    Script& awaitData() { return add(Step::Kind::AwaitData); }
     // Neither reads nor sends for a while, so the client's sends can back up.
-    Script& pause(std::chrono::milliseconds time);
-    Script& hangUp();
+    Script& pause(std::chrono::milliseconds time) { return add(Step::Kind::Pause, {}, time); }
+    Script& hangUp() { return add(Step::Kind::HangUp); }
+    Script& append(const Script& more) {
+        m_steps.insert(m_steps.end(), more.m_steps.begin(), more.m_steps.end());
+        return *this;
+    }
 
     // Shorthands: wait for a command line (or the message data), then reply.
     Script& answer(std::string bytes) { return awaitLine().reply(std::move(bytes)); }
@@ -46,6 +52,12 @@ public:
     const std::vector<Step>& steps() const { return m_steps; }
 
 private:
+    Script& add(Step::Kind kind, std::vector<std::string> pieces = {},
+                std::chrono::milliseconds pause = {}) {
+        m_steps.push_back({kind, std::move(pieces), pause});
+        return *this;
+    }
+
     std::vector<Step> m_steps;
 };
 
