@@ -1,5 +1,7 @@
 #include "results/load_result.h"
 
+#include <deque>
+#include <thread>
 #include <utility>
 
 #ifdef __GLIBC__
@@ -10,6 +12,7 @@ namespace pw {
 namespace {
 
 constexpr std::size_t kProgressEvery = 500;
+constexpr std::size_t kWorthAThread = 5000;
 
 // The scan's working set (candidates, listings, read buffers) is free by the time its
 // result arrives, but the allocator may still hold it; handed back now, it does not add
@@ -69,10 +72,34 @@ void TableFill::finish() {
     }
 }
 
+namespace {
+
+// Whether each row's file still exists, asked on two threads: a look-up of a whole path
+// per row is most of what filling a large list costs.
+std::vector<char> stillExisting(const std::deque<ResultRow>& rows, const FileExistsFn& fileExists) {
+    std::vector<char> exists(rows.size());
+    auto check = [&rows, &exists, &fileExists](std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; ++i) {
+            exists[i] = fileExists(rows[i].fullPath()) ? 1 : 0;
+        }
+    };
+    const std::size_t half = rows.size() / 2;
+    if (half < kWorthAThread) {
+        check(0, rows.size());
+        return exists;
+    }
+    std::jthread other(check, half, rows.size());
+    check(0, half);
+    return exists;
+}
+
+} // namespace
+
 ScanOutcome LoadSearchResult(ResultTable& table, ScanResult&& result,
                              const FileExistsFn& fileExists, const TableProgress& progress) {
     returnFreeMemory();
     const std::size_t total = result.rows.size();
+    const std::vector<char> exists = stillExisting(result.rows, fileExists);
     TableFill fill(table, result.grouped, total);
     table.searchFolders = std::move(result.searchFolders);
     if (progress) {
@@ -86,7 +113,7 @@ ScanOutcome LoadSearchResult(ResultTable& table, ScanResult&& result,
         // A group opens with its first record, whether or not that file still exists.
         opened = opened || i == 0 || row.group != previous;
         previous = row.group;
-        if (fileExists(row.fullPath())) {
+        if (exists[i] != 0) {
             const std::int32_t group = result.grouped ? fill.groupFor(opened) : 0;
             opened = false;
             row.folder = fill.folder(std::move(row.folder));

@@ -64,7 +64,8 @@ struct ScanOutcome {
 // have all vanished takes no number. Grouped rows are numbered 1, 2, 3 ... by the changes
 // of their group id; rows of the zero-size listing (result.grouped false) show "N/A" as
 // group and version and no "sortGrpno". Progress: "Loading Searched Result..." first,
-// then every 500 rows "Loading Searched Result...(i/n)". Runs on the caller's thread.
+// then every 500 rows "Loading Searched Result...(i/n)". Runs on the caller's thread;
+// `fileExists` is asked from two threads at once for a large result.
 ScanOutcome LoadSearchResult(ResultTable& table, ScanResult&& result,
                              const FileExistsFn& fileExists, const TableProgress& progress = {});
 

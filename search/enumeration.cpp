@@ -131,9 +131,10 @@ struct FolderNode {
     std::string path; // ends in "/"
     dev_t device = 0;
     bool root = false;
-    bool listed = false; // its listing was started
-    bool done = false;   // its listing, files and sub-folders are complete
-    bool pseudo = false; // a pseudo file system, found when the folder was opened
+    bool listed = false;     // its listing was started
+    bool done = false;       // its listing, files and sub-folders are complete
+    bool pseudo = false;     // a pseudo file system, found when the folder was opened
+    bool mountPoint = false; // on another device than its parent folder
     std::string names;
     std::vector<ListedFile> files;
     std::vector<std::uint32_t> children; // in name order
@@ -270,6 +271,7 @@ private:
                 FolderNode& child = m_nodes[id];
                 child.path = node->path + sub.name + "/";
                 child.device = sub.device;
+                child.mountPoint = sub.device != node->device;
                 m_queue.push_back(id);
             }
             // Deeper folders first keeps the queue, and so the memory, small.
@@ -336,14 +338,17 @@ private:
             report(node.path, "list", errno);
             return {};
         }
-        struct stat st {};
-        if (::fstat(fd, &st) != 0 ||
-            ((node.root || st.st_dev != node.device) && isPseudo(fd, st.st_dev))) {
-            node.pseudo = true;
-            ::close(fd);
-            return {};
+        // Within one file system the device is the one the parent's listing saw; only the
+        // search folder and a mount point may be a pseudo file system to keep out.
+        if (node.root || node.mountPoint) {
+            struct stat st {};
+            if (::fstat(fd, &st) != 0 || isPseudo(fd, st.st_dev)) {
+                node.pseudo = true;
+                ::close(fd);
+                return {};
+            }
+            node.device = st.st_dev;
         }
-        node.device = st.st_dev;
         if (m_context.excluded.contains(node.path)) {
             ::close(fd); // entered and counted, but nothing in it is handled
             return {};
