@@ -5,9 +5,7 @@
 #include "settings/settings_table.h"
 
 #include <algorithm>
-#include <cmath>
 #include <filesystem>
-#include <limits>
 #include <memory>
 #include <mutex>
 #include <random>
@@ -16,13 +14,6 @@ namespace pw {
 namespace {
 
 constexpr std::string_view kDefaultSessionName = "Default.pwf";
-constexpr double kTwipsPerInch = 1440;
-constexpr double kStandardDpi = 96;
-
-double dpiOrStandard(double logicalDpi) {
-    return logicalDpi > 0 ? logicalDpi : kStandardDpi;
-}
-
 } // namespace
 
 const std::array<std::string_view, 13> kTips{
@@ -132,18 +123,6 @@ std::string defaultSessionFile(const std::string& folder) {
                                                                         : a < b;
     });
     return folder + "/" + (names.empty() ? std::string(kDefaultSessionName) : names.front());
-}
-
-int twipsToPixels(double twips, double logicalDpi) {
-    // A damaged setting may hold any finite number; it must not overflow the int.
-    const double pixels = std::clamp(twips * dpiOrStandard(logicalDpi) / kTwipsPerInch,
-                                     double{std::numeric_limits<int>::min()},
-                                     double{std::numeric_limits<int>::max()});
-    return static_cast<int>(std::lround(pixels));
-}
-
-float pixelsToTwips(int pixels, double logicalDpi) {
-    return static_cast<float>(pixels * kTwipsPerInch / dpiOrStandard(logicalDpi));
 }
 
 } // namespace pw

@@ -3,6 +3,7 @@
 // file it names, the tip of the day, where the default session lives, and how stored
 // geometry in twips maps to the pixels of a screen.
 
+#include "common/twips.h"
 #include "results/marking.h"
 #include "settings/settings_store.h"
 
@@ -65,12 +66,5 @@ std::string userDataFolder();
 // first save at a scan or close finds it; a folder that cannot be created leaves that save
 // to fail quietly, as a folder that cannot be written does. Empty when folder is empty.
 std::string defaultSessionFile(const std::string& folder);
-
-// ---- Geometry ----
-
-// Twips (1/1440 inch) against pixels of a screen with the given logical DPI: 15 twips a
-// pixel at 96. A DPI that is not positive counts as 96.
-int twipsToPixels(double twips, double logicalDpi);
-float pixelsToTwips(int pixels, double logicalDpi);
 
 } // namespace pw

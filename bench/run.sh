@@ -125,7 +125,7 @@ fi
 
 # ---- pairwell-cli, optimised, in its own build folder; the read floor's reader beside it
 build="$REPO/build-bench"
-cmake -S "$REPO" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPAIRWELL_BUILD_TESTS=OFF >/dev/null
+cmake -S "$REPO" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPAIRWELL_BUILD_TESTS=OFF -DPAIRWELL_GUI=OFF >/dev/null
 cmake --build "$build" --target pairwell-cli --parallel 2 >&2
 cli="$build/cli/pairwell-cli"
 reader="$build/read-floor"

@@ -9,11 +9,23 @@ PAIRWELL_PACKAGES=(
     libdeflate-dev libxxhash-dev
     fdupes python3
 )
+# The desktop program: Qt 6 Widgets, Multimedia for the completion sound, the SVG plugins
+# for the pictures, a font for offscreen rendering, and an X server for the start check.
+PAIRWELL_GUI_PACKAGES=(
+    qt6-base-dev qt6-multimedia-dev qt6-svg-dev libqt6svg6
+    fonts-dejavu-core xvfb xauth
+)
 
+# pairwell_install_deps [--no-gui]: the engine's packages, and the desktop program's too
+# unless --no-gui.
 pairwell_install_deps() {
+    local wanted=("${PAIRWELL_PACKAGES[@]}")
+    if [ "${1:-}" != "--no-gui" ]; then
+        wanted+=("${PAIRWELL_GUI_PACKAGES[@]}")
+    fi
     local missing=()
     local pkg
-    for pkg in "${PAIRWELL_PACKAGES[@]}"; do
+    for pkg in "${wanted[@]}"; do
         if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
             missing+=("$pkg")
         fi

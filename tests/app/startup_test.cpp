@@ -86,16 +86,5 @@ TEST(Startup, TheDefaultSessionLivesInTheUserDataFolderInAnyLetterCase) {
     EXPECT_EQ(defaultSessionFile(""), "");
 }
 
-TEST(Startup, TwipsAndPixels) {
-    const WindowGeometry fresh = loadWindowSize(MemorySettingsStore{});
-    EXPECT_EQ(twipsToPixels(fresh.width, 96), 800);
-    EXPECT_EQ(twipsToPixels(fresh.height, 96), 533);
-    EXPECT_EQ(twipsToPixels(fresh.width, 192), 1600);
-    EXPECT_EQ(twipsToPixels(fresh.width, 0), 800); // no DPI reported: 96
-    EXPECT_EQ(twipsToPixels(1e30, 96), std::numeric_limits<int>::max());
-    EXPECT_FLOAT_EQ(pixelsToTwips(800, 96), 12000);
-    EXPECT_FLOAT_EQ(pixelsToTwips(1600, 192), 12000);
-}
-
 } // namespace
 } // namespace pw

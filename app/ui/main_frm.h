@@ -1,0 +1,15 @@
+#pragma once
+// The main window.
+
+#include <QMainWindow>
+
+namespace pw {
+
+class MainFrm : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit MainFrm(QWidget* parent = nullptr);
+};
+
+} // namespace pw
