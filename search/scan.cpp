@@ -11,8 +11,6 @@
 namespace pw {
 namespace {
 
-constexpr std::int32_t kManyFiles = 100000;
-
 void progress(ScanObserver& observer, ScanStage stage, std::string text) {
     ScanProgress p;
     p.stage = stage;
@@ -119,6 +117,11 @@ std::vector<std::string> includedFolders(const std::vector<SearchPathEntry>& pat
     return folders;
 }
 
+std::string manyFilesTitle(std::int32_t filesFound) {
+    return "You are about to scan a collection of too many files, total " +
+           std::to_string(filesFound) + " files.  ";
+}
+
 std::string ScanTotals::statusText() const {
     return cancelled ? "Search Terminated." : "Search Completed.";
 }
@@ -148,7 +151,7 @@ ScanResult StartScan(const ScanRequest& original, ScanObserver& observer,
     CandidateSet candidates;
     bool aborted = !enumerate(request, observer, cancel, candidates, result);
     if (!aborted && result.totals.filesFound > 0 && !cancel.cancelled()) {
-        if (result.totals.filesFound <= kManyFiles ||
+        if (result.totals.filesFound <= request.manyFilesLimit ||
             observer.confirmManyFiles(result.totals.filesFound)) {
             search(request, observer, cancel, candidates, result);
         }

@@ -16,6 +16,10 @@ namespace pw {
 // holds. An empty text stays empty.
 std::string absoluteFolder(std::string_view folder);
 
+// The title line of the too-many-files warning, two blanks at its end as the window has it:
+// "You are about to scan a collection of too many files, total 100001 files.  ".
+std::string manyFilesTitle(std::int32_t filesFound);
+
 // Runs one whole scan. The request is a snapshot: nothing it refers to is read again. The
 // walk works on absoluteFolder() of every row's folder; the request's texts, which a
 // session stores, are left as they are.

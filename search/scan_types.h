@@ -36,9 +36,14 @@ struct SearchOptions {
     bool includeHidden = false; // take names that begin with "."
 };
 
+// Above this many candidate files the scan asks ScanObserver::confirmManyFiles first.
+inline constexpr std::int32_t kManyFilesLimit = 100000;
+
 struct ScanRequest {
     std::vector<SearchPathEntry> paths;
     SearchOptions options;
+    // The front ends keep the default; tests lower it instead of building 100001 files.
+    std::int32_t manyFilesLimit = kManyFilesLimit;
 };
 
 // The folder texts of the searched (not excluded) rows: the folders below which a listed
