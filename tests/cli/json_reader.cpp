@@ -113,6 +113,9 @@ private:
     }
 
     unsigned hexDigits() {
+        if (m_text.size() - m_pos < 4) {
+            fail("bad \\u escape");
+        }
         unsigned value = 0;
         const auto [end, ec] =
             std::from_chars(m_text.data() + m_pos, m_text.data() + m_pos + 4, value, 16);
