@@ -72,12 +72,6 @@ struct ResultRow {
     std::string fullPath() const { return *folder + name; }
 };
 
-// The group toggle of the hand-over: 1, 2, 1, 2 ... for groups 1, 2, 3, 4 ...; 0 without
-// a group.
-inline int groupToggle(std::int32_t group) {
-    return group == 0 ? 0 : (group % 2 == 1 ? 1 : 2);
-}
-
 // A problem with one file or folder that did not stop the scan: it travels with the result.
 struct FileIssue {
     std::string path;

@@ -206,7 +206,6 @@ TEST(ParseArguments, ReadsEveryOptionIntoTheRequest) {
                "--no-progress", "--max-files", "5", "/data", "/other/./x/../y/"});
     ASSERT_EQ(parsed.error, "");
     const auto& o = parsed.options;
-    EXPECT_EQ(o.search.method, SearchMethod::Crc32);
     EXPECT_TRUE(o.search.includeHidden);
     EXPECT_FALSE(o.search.protectSystem);
     EXPECT_TRUE(o.json);

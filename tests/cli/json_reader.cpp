@@ -113,6 +113,9 @@ private:
     }
 
     unsigned hexDigits() {
+        if (m_text.size() - m_pos < 4) {
+            fail("bad \\u escape");
+        }
         unsigned value = 0;
         const auto [end, ec] =
             std::from_chars(m_text.data() + m_pos, m_text.data() + m_pos + 4, value, 16);
@@ -148,33 +151,18 @@ private:
                 fail("unterminated escape");
             }
             const char e = m_text[m_pos++];
-            switch (e) {
-            case '"':
-            case '\\':
-            case '/':
-                out += e;
-                break;
-            case 'b':
-                out += '\b';
-                break;
-            case 'f':
-                out += '\f';
-                break;
-            case 'n':
-                out += '\n';
-                break;
-            case 'r':
-                out += '\r';
-                break;
-            case 't':
-                out += '\t';
-                break;
-            case 'u':
+            if (e == 'u') {
                 appendUtf8(out, hexDigits());
-                break;
-            default:
+                continue;
+            }
+            // The escapes JSON defines besides \uXXXX, and the characters they stand for.
+            constexpr std::string_view escapes = "\"\\/bfnrt";
+            constexpr std::string_view meanings = "\"\\/\b\f\n\r\t";
+            const std::size_t which = escapes.find(e);
+            if (which == std::string_view::npos) {
                 fail("unknown escape");
             }
+            out += meanings[which];
         }
         if (!isValidUtf8(out)) {
             fail("string is not valid UTF-8");

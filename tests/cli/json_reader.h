@@ -22,8 +22,6 @@ struct JsonValue {
         value;
 
     bool isNull() const { return std::holds_alternative<std::nullptr_t>(value); }
-    bool isNumber() const { return std::holds_alternative<double>(value); }
-    bool isString() const { return std::holds_alternative<std::string>(value); }
     double number() const { return std::get<double>(value); }
     const std::string& string() const { return std::get<std::string>(value); }
     bool boolean() const { return std::get<bool>(value); }

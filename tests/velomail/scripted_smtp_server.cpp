@@ -184,17 +184,14 @@ void ScriptedSmtpServer::play(int fd, std::size_t index) {
         }
     }
     // Whatever the client sends after the script is recorded too, until it closes.
-    while (readSome(fd, index, std::chrono::milliseconds(-1))) {
+    while (readSome(fd, index)) {
     }
 }
 
-bool ScriptedSmtpServer::readSome(int fd, std::size_t index, std::chrono::milliseconds wait) {
+bool ScriptedSmtpServer::readSome(int fd, std::size_t index) {
     pollfd waits[2] = {{fd, POLLIN, 0}, {m_stopPipe[0], POLLIN, 0}};
-    if (poll(waits, 2, static_cast<int>(wait.count())) < 0 || waits[1].revents != 0) {
+    if (poll(waits, 2, -1) < 0 || waits[1].revents != 0) {
         return false;
-    }
-    if (waits[0].revents == 0) {
-        return true;
     }
     char buffer[65536];
     const ssize_t got = recv(fd, buffer, sizeof buffer, 0);
@@ -220,7 +217,7 @@ bool ScriptedSmtpServer::waitUntilReceived(int fd, std::size_t index, std::size_
                 return true;
             }
         }
-        if (!readSome(fd, index, std::chrono::milliseconds(-1))) {
+        if (!readSome(fd, index)) {
             return false;
         }
     }

@@ -89,8 +89,8 @@ private:
 
     void serve();
     void play(int fd, std::size_t index);
-    // Reads what is available into the record; false once the peer closed or on stop.
-    bool readSome(int fd, std::size_t index, std::chrono::milliseconds wait);
+    // Waits for bytes and reads them into the record; false once the peer closed or on stop.
+    bool readSome(int fd, std::size_t index);
     bool waitUntilReceived(int fd, std::size_t index, std::size_t& consumed,
                            const std::string& terminator);
     bool sleepUnlessStopped(std::chrono::milliseconds time);
