@@ -17,6 +17,7 @@
 #include <QDesktopServices>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -126,7 +127,7 @@ void MainFrm::buildOptions() {
         m_option[i] = new QRadioButton(QString::fromLatin1(captions[i]), m_searchEngine);
         m_option[i]->setObjectName(QStringLiteral("Option%1").arg(i + 1));
         connect(m_option[i], &QRadioButton::clicked, this,
-                [this, method = methods[i]] { methodClicked(method); });
+                [this, method = methods[i]] { selectMethod(method); });
         grid->addWidget(m_option[i], static_cast<int>(i), 0);
     }
     m_chkFuzzy = new QCheckBox(QStringLiteral("Use Fuzzy Logic"), m_searchEngine);
@@ -187,7 +188,7 @@ void MainFrm::buildSearchList() {
     connect(m_cmdRemove, &QPushButton::clicked, this, &MainFrm::removeSearchPath);
 }
 
-QAction* MainFrm::menuAction(QMenu* menu, const char* name, const char* caption,
+QAction* MainFrm::addCommand(QMenu* menu, const char* name, const char* caption,
                              const QKeySequence& shortcut) {
     QAction* action = menu->addAction(QString::fromLatin1(caption));
     action->setObjectName(QLatin1String(name));
@@ -198,26 +199,26 @@ QAction* MainFrm::menuAction(QMenu* menu, const char* name, const char* caption,
 void MainFrm::buildMenus() {
     m_mnuFile = menuBar()->addMenu(QStringLiteral("File"));
     m_mnuFile->setObjectName(QStringLiteral("MnuFile"));
-    menuAction(m_mnuFile, "MScan", "Scan", Qt::Key_F5);
-    QAction* cancel = menuAction(m_mnuFile, "MCancel", "Cancel", Qt::Key_F6);
+    addCommand(m_mnuFile, "MScan", "Scan", Qt::Key_F5);
+    QAction* cancel = addCommand(m_mnuFile, "MCancel", "Cancel", Qt::Key_F6);
     cancel->setEnabled(false);
     connect(cancel, &QAction::triggered, this, &MainFrm::cancelCommand);
     m_mnuFile->addSeparator();
-    connect(menuAction(m_mnuFile, "MNewSession", "New Session", QKeySequence(Qt::CTRL | Qt::Key_N)),
+    connect(addCommand(m_mnuFile, "MNewSession", "New Session", QKeySequence(Qt::CTRL | Qt::Key_N)),
             &QAction::triggered, this, &MainFrm::NewSession);
-    menuAction(m_mnuFile, "MLoadSession", "Load Session", QKeySequence(Qt::CTRL | Qt::Key_L));
-    menuAction(m_mnuFile, "MSaveSession", "Save Session", QKeySequence(Qt::CTRL | Qt::Key_S));
+    addCommand(m_mnuFile, "MLoadSession", "Load Session", QKeySequence(Qt::CTRL | Qt::Key_L));
+    addCommand(m_mnuFile, "MSaveSession", "Save Session", QKeySequence(Qt::CTRL | Qt::Key_S));
     m_mnuFile->addSeparator();
-    menuAction(m_mnuFile, "MExport", "Export", QKeySequence(Qt::CTRL | Qt::Key_E));
+    addCommand(m_mnuFile, "MExport", "Export", QKeySequence(Qt::CTRL | Qt::Key_E));
     m_mnuFile->addSeparator();
-    QAction* viewer = menuAction(m_mnuFile, "MPicViewer", "Show Picture Viewer");
+    QAction* viewer = addCommand(m_mnuFile, "MPicViewer", "Show Picture Viewer");
     viewer->setCheckable(true);
     connect(viewer, &QAction::triggered, this, &MainFrm::toggleViewer);
-    QAction* recycle = menuAction(m_mnuFile, "MSendToRecycleBin", "Send to Recycle Bin");
+    QAction* recycle = addCommand(m_mnuFile, "MSendToRecycleBin", "Send to Recycle Bin");
     recycle->setCheckable(true);
     connect(recycle, &QAction::triggered, this, &MainFrm::toggleRecycle);
     m_mnuFile->addSeparator();
-    connect(menuAction(m_mnuFile, "MClose", "Close", QKeySequence(Qt::CTRL | Qt::Key_X)),
+    connect(addCommand(m_mnuFile, "MClose", "Close", QKeySequence(Qt::CTRL | Qt::Key_X)),
             &QAction::triggered, this, &QWidget::close);
 
     m_mAction = menuBar()->addMenu(QStringLiteral("Action"));
@@ -225,58 +226,58 @@ void MainFrm::buildMenus() {
     m_mMark = m_mAction->addMenu(QStringLiteral("Mark Quick"));
     m_mMark->setObjectName(QStringLiteral("MMark"));
     m_mMark->menuAction()->setObjectName(QStringLiteral("MMark"));
-    menuAction(m_mMark, "MNone", "None");
+    addCommand(m_mMark, "MNone", "None");
     // Shown instead of the grouped commands after a zero-size listing.
-    menuAction(m_mMark, "MMarkAll", "Mark All")->setVisible(false);
+    addCommand(m_mMark, "MMarkAll", "Mark All")->setVisible(false);
     m_mMark->addSeparator();
-    menuAction(m_mMark, "MMarkingSelected", "Mark Selected");
-    menuAction(m_mMark, "mnuUnMarkSelected", "UnMark Selected");
+    addCommand(m_mMark, "MMarkingSelected", "Mark Selected");
+    addCommand(m_mMark, "mnuUnMarkSelected", "UnMark Selected");
     m_mMark->addSeparator()->setObjectName(QStringLiteral("MarkSep2"));
-    menuAction(m_mMark, "MMarkAllDuplicates", "Mark All Duplicates",
+    addCommand(m_mMark, "MMarkAllDuplicates", "Mark All Duplicates",
                QKeySequence(Qt::CTRL | Qt::Key_D));
-    menuAction(m_mMark, "mnuAdvMarking", "Mark All Duplicates upto...")->setVisible(false);
+    addCommand(m_mMark, "mnuAdvMarking", "Mark All Duplicates upto...")->setVisible(false);
     m_mMark->addSeparator();
-    menuAction(m_mMark, "MMarkFolder", "Mark Folder");
-    menuAction(m_mMark, "mnuFolderAndSubFolder", "Mark Folder and Sub Folders");
-    menuAction(m_mAction, "mnuAdvMarkForm", "Advance Marking", QKeySequence(Qt::CTRL | Qt::Key_A));
+    addCommand(m_mMark, "MMarkFolder", "Mark Folder");
+    addCommand(m_mMark, "mnuFolderAndSubFolder", "Mark Folder and Sub Folders");
+    addCommand(m_mAction, "mnuAdvMarkForm", "Advance Marking", QKeySequence(Qt::CTRL | Qt::Key_A));
     m_mAction->addSeparator();
-    menuAction(m_mAction, "MCopyMarkFiles", "Copy", QKeySequence(Qt::CTRL | Qt::Key_C));
-    menuAction(m_mAction, "MMoveSelected", "Move ", QKeySequence(Qt::CTRL | Qt::Key_M));
-    menuAction(m_mAction, "MDelete", "Delete", Qt::Key_Delete);
-    menuAction(m_mAction, "MRename", "Rename", QKeySequence(Qt::CTRL | Qt::Key_R));
+    addCommand(m_mAction, "MCopyMarkFiles", "Copy", QKeySequence(Qt::CTRL | Qt::Key_C));
+    addCommand(m_mAction, "MMoveSelected", "Move ", QKeySequence(Qt::CTRL | Qt::Key_M));
+    addCommand(m_mAction, "MDelete", "Delete", Qt::Key_Delete);
+    addCommand(m_mAction, "MRename", "Rename", QKeySequence(Qt::CTRL | Qt::Key_R));
     m_mAction->addSeparator();
-    menuAction(m_mAction, "mnuRemoveFromResult", "Remove from result list",
+    addCommand(m_mAction, "mnuRemoveFromResult", "Remove from result list",
                QKeySequence(Qt::CTRL | Qt::Key_K));
     m_mAction->addSeparator();
-    menuAction(m_mAction, "MOpenFile", "Open File", QKeySequence(Qt::CTRL | Qt::Key_O));
-    menuAction(m_mAction, "MOpenFolder", "Open Folder", QKeySequence(Qt::CTRL | Qt::Key_F));
-    menuAction(m_mAction, "mnuOpenAllMarkFiles", "Open Mark Files",
+    addCommand(m_mAction, "MOpenFile", "Open File", QKeySequence(Qt::CTRL | Qt::Key_O));
+    addCommand(m_mAction, "MOpenFolder", "Open Folder", QKeySequence(Qt::CTRL | Qt::Key_F));
+    addCommand(m_mAction, "mnuOpenAllMarkFiles", "Open Mark Files",
                QKeySequence(Qt::CTRL | Qt::Key_J))
         ->setVisible(false);
     m_mAction->addSeparator();
-    menuAction(m_mAction, "MCopyPath", "Copy path to clipboard",
+    addCommand(m_mAction, "MCopyPath", "Copy path to clipboard",
                QKeySequence(Qt::CTRL | Qt::Key_W));
     m_mAction->addSeparator();
-    menuAction(m_mAction, "MFileProperties", "File Properties", QKeySequence(Qt::CTRL | Qt::Key_P));
+    addCommand(m_mAction, "MFileProperties", "File Properties", QKeySequence(Qt::CTRL | Qt::Key_P));
 
     m_mHelp = menuBar()->addMenu(QStringLiteral("Help"));
     m_mHelp->setObjectName(QStringLiteral("MHelp"));
-    connect(menuAction(m_mHelp, "MHelpTopics", "Help Topics", Qt::Key_F1), &QAction::triggered,
+    connect(addCommand(m_mHelp, "MHelpTopics", "Help Topics", Qt::Key_F1), &QAction::triggered,
             this, [this] {
                 const std::string folder = programDataFolder();
                 if (!folder.empty()) {
                     openHelpPage(fileUrl(folder + "/Help.html"));
                 }
             });
-    connect(menuAction(m_mHelp, "mnuTip", "Tip of the day", Qt::Key_F2), &QAction::triggered, this,
+    connect(addCommand(m_mHelp, "mnuTip", "Tip of the day", Qt::Key_F2), &QAction::triggered, this,
             [this] { showTipWindow(m_store, this); });
     m_mHelp->addSeparator();
-    connect(menuAction(m_mHelp, "mnuFaq", "FAQ"), &QAction::triggered, this,
+    connect(addCommand(m_mHelp, "mnuFaq", "FAQ"), &QAction::triggered, this,
             [this] { openHelpPage(QUrl(QStringLiteral("https://pairwell.example/faq"))); });
-    connect(menuAction(m_mHelp, "mnuHelponline", "Help Online"), &QAction::triggered, this,
+    connect(addCommand(m_mHelp, "mnuHelponline", "Help Online"), &QAction::triggered, this,
             [this] { openHelpPage(QUrl(QStringLiteral("https://pairwell.example/help"))); });
     m_mHelp->addSeparator();
-    connect(menuAction(m_mHelp, "MAbout", "About Pairwell"), &QAction::triggered, this,
+    connect(addCommand(m_mHelp, "MAbout", "About Pairwell"), &QAction::triggered, this,
             [this] { showAboutWindow(this); });
 
     // Cancel must answer while the busy state has switched the File menu off; Esc stands
@@ -377,7 +378,16 @@ void MainFrm::loadSettings() {
     const double dpi = logicalDpi();
     const WindowGeometry window = loadWindowSize(m_store);
     resize(twipsToPixels(window.width, dpi), twipsToPixels(window.height, dpi));
-    move(twipsToPixels(window.left, dpi), twipsToPixels(window.top, dpi));
+    const QPoint position(twipsToPixels(window.left, dpi), twipsToPixels(window.top, dpi));
+    // A window stored on a screen that is no longer there would open where nobody can
+    // reach it: such a window starts at the top left corner of the current screen.
+    const QPoint titleBar = position + QPoint(width() / 2, 0);
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (QGuiApplication::screenAt(titleBar) || !primary) {
+        move(position);
+    } else {
+        move(primary->availableGeometry().topLeft());
+    }
     m_display = loadDisplay(m_store);
     m_recycle = loadRecyclePreference(m_store);
     showViewerState();

@@ -116,13 +116,12 @@ private:
     void buildMenus();
     void buildStatusBar();
     void buildLayout();
-    QAction* menuAction(QMenu* menu, const char* name, const char* caption,
+    QAction* addCommand(QMenu* menu, const char* name, const char* caption,
                         const QKeySequence& shortcut = {});
     void loadSettings();
 
     // Behaviour (main_frm_commands.cpp).
     void firstActivation();
-    void methodClicked(SearchMethod method);
     void selectMethod(SearchMethod method);
     void fuzzyClicked(bool checked);
     void protectClicked(bool checked);

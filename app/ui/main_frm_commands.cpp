@@ -50,10 +50,6 @@ MessageRequest yesNoQuestion(const UserMessage& question, MessageIcon icon) {
 
 // ---- Search options ----
 
-void MainFrm::methodClicked(SearchMethod method) {
-    selectMethod(method);
-}
-
 void MainFrm::selectMethod(SearchMethod method) {
     for (int i = 0; i < 4; ++i) {
         const bool chosen = i == methodIndex(method);

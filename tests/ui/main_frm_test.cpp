@@ -313,6 +313,11 @@ TEST_F(MainFrmTest, SettingsAndTheDefaultSessionSurviveARestart) {
     EXPECT_EQ(window->pos(), QPoint(30, 45));
     EXPECT_EQ(window->fuzzyTag(), ClickTag::Direct);
     EXPECT_EQ(window->protectTag(), ClickTag::Direct);
+
+    // A window stored on a screen that is gone comes back at the top left corner.
+    QtSettingsStore store;
+    saveWindowSize(store, {12000, 8000, 0, 150000});
+    EXPECT_EQ(MainFrm().pos(), QPoint(0, 0));
 }
 
 TEST_F(MainFrmTest, PathsAreAddedUpdatedExcludedEditedAndRemoved) {
