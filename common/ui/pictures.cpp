@@ -45,6 +45,14 @@ const char* pictureFile(Picture picture) {
         return "sort-descending";
     case Picture::Application:
         return "pairwell";
+    case Picture::AddFolder:
+        return "add-folder";
+    case Picture::RemoveFolder:
+        return "remove-folder";
+    case Picture::Browse:
+        return "browse";
+    case Picture::Tip:
+        return "tip";
     }
     return nullptr;
 }

@@ -28,6 +28,10 @@ enum class Picture {
     SortAscending = 19,
     SortDescending = 20,
     Application = 21,
+    AddFolder = 22,
+    RemoveFolder = 23,
+    Browse = 24,
+    Tip = 25,
 };
 
 QIcon pictureIcon(Picture picture);
