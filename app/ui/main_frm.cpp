@@ -6,6 +6,7 @@
 #include "app/ui/completion_sound.h"
 #include "app/ui/frm_tip.h"
 #include "app/ui/program_lock.h"
+#include "app/ui/scan_commands.h"
 #include "app/ui/search_path_model.h"
 #include "common/twips.h"
 #include "common/ui/pictures.h"
@@ -88,6 +89,7 @@ MainFrm::MainFrm(std::string commandLine, std::string mailLibrary, QWidget* pare
     buildToolbar();
     buildStatusBar();
     buildLayout();
+    m_scan = new ScanCommands(*this);
 
     m_timer2 = new QTimer(this);
     m_timer2->setObjectName(QStringLiteral("Timer2"));

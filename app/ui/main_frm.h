@@ -33,6 +33,7 @@ namespace pw {
 
 class CompletionSound;
 class ProgramLock;
+class ScanCommands;
 class SearchPathModel;
 
 // The tag of a check box whose click has a side effect: the reaction runs only while the
@@ -102,6 +103,12 @@ public:
     ClickTag protectTag() const { return m_protectTag; }
     ClickTag fuzzyTag() const { return m_fuzzyTag; }
     bool programLockHeld() const;
+    // Scans, session files and the result list.
+    ScanCommands& scanCommands() { return *m_scan; }
+
+signals:
+    // Cancel was confirmed: the running scan or load is to stop.
+    void cancelRequested();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -169,6 +176,7 @@ private:
     QLabel* m_panels[5] = {};
     QTimer* m_timer2 = nullptr;
     CompletionSound* m_sound = nullptr;
+    ScanCommands* m_scan = nullptr;
 };
 
 } // namespace pw

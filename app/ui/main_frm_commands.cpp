@@ -154,6 +154,7 @@ void MainFrm::cancelCommand() {
     const UserMessage question{"Are you sure to cancel searching?", "Cancel Search"};
     if (showMessage(this, yesNoQuestion(question, MessageIcon::None)) == MessageAnswer::Yes) {
         m_searchCancelled.cancel();
+        emit cancelRequested();
     }
 }
 

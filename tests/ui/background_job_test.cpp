@@ -7,7 +7,6 @@
 #include "ui/ui_test_env.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QThread>
@@ -20,19 +19,7 @@ namespace {
 
 using test::TempTree;
 using test::UiTest;
-
-// Runs the event loop until `done` holds; false after a generous bound.
-bool waitUntil(const std::function<bool()>& done, int timeoutMs = 20000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs) {
-            return false;
-        }
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-    }
-    return true;
-}
+using test::waitUntil;
 
 ScanRequest requestFor(const std::string& folder) {
     ScanRequest request;

@@ -1,5 +1,7 @@
 #include "ui/ui_test_env.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QSettings>
 #include <cstdlib>
 #include <filesystem>
@@ -19,6 +21,18 @@ void emptyFolder(const std::string& folder) {
 }
 
 } // namespace
+
+bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs) {
+            return false;
+        }
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    return true;
+}
 
 void UiTest::SetUp() {
     emptyFolder(configFolder());

@@ -7,12 +7,16 @@
 #include "common/ui/modal.h"
 
 #include <deque>
+#include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace pw::test {
+
+// Runs the event loop until `done` holds; false after a generous bound.
+bool waitUntil(const std::function<bool()>& done, int timeoutMs = 20000);
 
 class UiTest : public ::testing::Test {
 protected:
