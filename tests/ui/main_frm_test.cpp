@@ -29,7 +29,6 @@
 #include <QToolBar>
 #include <QTreeView>
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
 
@@ -664,38 +663,6 @@ TEST(CompletionSound, AMissingSoundFileIsSilent) {
     CompletionSound sound;
     EXPECT_FALSE(sound.play(""));
     EXPECT_FALSE(sound.play("/nowhere/end.wav"));
-}
-
-// Draws the windows into PAIRWELL_RENDER_DIR, for looking at them; skipped without it.
-TEST_F(MainFrmTest, WindowsRenderToPictures) {
-    const char* folder = std::getenv("PAIRWELL_RENDER_DIR");
-    if (!folder || !*folder) {
-        GTEST_SKIP() << "PAIRWELL_RENDER_DIR not set";
-    }
-    QDir().mkpath(folder);
-    const auto save = [folder](QWidget& window, const char* name) {
-        window.adjustSize();
-        EXPECT_TRUE(window.grab().save(QDir(folder).absoluteFilePath(name)));
-    };
-    const auto window = start();
-    SessionParameters session;
-    session.paths = {
-        {"/home/user/Pictures", "Yes", "Images  (*.bmp *.gif *.jpg)", "10", "", kSearchIcon},
-        {"/home/user/Pictures/cache", "Yes", "", "", "", kExcludeIcon},
-        {"/srv/music", "No", "All files(*.*)", "100", "20000", kSearchIcon}};
-    window->applyParameters(session);
-    window->resize(1000, 640);
-    QApplication::processEvents();
-    EXPECT_TRUE(window->grab().save(QDir(folder).absoluteFilePath("MainFrm.png")));
-
-    QtSettingsStore store;
-    FolderFrm folderFrm(store, session.paths[0], window.get());
-    save(folderFrm, "FolderFrm.png");
-    frmTip tip(
-        store, [](int, int) { return 11; }, window.get());
-    save(tip, "frmTip.png");
-    AboutFrm about(window.get());
-    save(about, "AboutFrm.png");
 }
 
 } // namespace
