@@ -50,7 +50,9 @@ AboutFrm::AboutFrm(QWidget* parent) : QDialog(parent) {
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(ok);
-    layout->addLayout(buttons, 3, 0, 1, 2);
+    // The button row stands apart from the text above it.
+    layout->setRowMinimumHeight(3, 10);
+    layout->addLayout(buttons, 4, 0, 1, 2);
     layout->setColumnStretch(1, 1);
     setMinimumWidth(340);
 }

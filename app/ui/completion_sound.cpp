@@ -1,5 +1,6 @@
 #include "app/ui/completion_sound.h"
 
+#include "app/sound_server.h"
 #include "common/ui/ui_text.h"
 
 #include <QAudioDevice>
@@ -13,6 +14,11 @@ CompletionSound::CompletionSound(QObject* parent) : QObject(parent) {}
 
 bool CompletionSound::play(const std::string& wavPath) {
     if (wavPath.empty() || !QFileInfo(QFile::decodeName(wavPath.c_str())).isFile()) {
+        return false;
+    }
+    // Qt Multimedia asked for its devices with no sound server running prints warnings on
+    // the error output; without a server there is no device to play on anyway.
+    if (!soundServerReachable(defaultSoundServerPlaces())) {
         return false;
     }
     // Without an output device the effect would wait for one that never comes.

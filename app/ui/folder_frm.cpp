@@ -62,6 +62,7 @@ FolderFrm::FolderFrm(SettingsStore& store, const std::optional<SearchPathEntry>&
     m_browse->setObjectName(QStringLiteral("Command2"));
     m_browse->setIcon(pictureIcon(Picture::Browse));
     m_browse->setToolTip(QStringLiteral("Browse"));
+    m_browse->setAccessibleName(QStringLiteral("Browse"));
     m_browse->setAutoDefault(false);
     connect(m_browse, &QPushButton::clicked, this, &FolderFrm::browse);
 
@@ -88,6 +89,9 @@ FolderFrm::FolderFrm(SettingsStore& store, const std::optional<SearchPathEntry>&
     m_max = new QLineEdit(this);
     m_max->setObjectName(QStringLiteral("txtMax"));
     m_max->installEventFilter(this);
+    // The range's two boxes share one caption, so each says which end it holds.
+    m_min->setAccessibleName(QStringLiteral("Minimum File Size (KB)"));
+    m_max->setAccessibleName(QStringLiteral("Maximum File Size (KB)"));
     for (QLineEdit* box : {m_min, m_max}) {
         box->setMaximumWidth(90);
         box->setAlignment(Qt::AlignRight);
@@ -103,7 +107,9 @@ FolderFrm::FolderFrm(SettingsStore& store, const std::optional<SearchPathEntry>&
     connect(cancel, &QPushButton::clicked, this, &FolderFrm::reject);
 
     auto* grid = new QGridLayout;
-    grid->addWidget(namedLabel(QStringLiteral("Path :"), "lblPath", this), 0, 0);
+    QLabel* pathLabel = namedLabel(QStringLiteral("Path :"), "lblPath", this);
+    pathLabel->setBuddy(m_path);
+    grid->addWidget(pathLabel, 0, 0);
     grid->addWidget(m_path, 0, 1);
     grid->addWidget(m_browse, 0, 2);
     auto* checks = new QHBoxLayout;
@@ -112,7 +118,11 @@ FolderFrm::FolderFrm(SettingsStore& store, const std::optional<SearchPathEntry>&
     checks->addWidget(m_exclude);
     checks->addStretch(1);
     grid->addLayout(checks, 1, 1, 1, 2);
-    grid->addWidget(namedLabel(QStringLiteral("File Mask(s)"), "lblFileMask", this), 2, 0);
+    QLabel* maskLabel = namedLabel(QStringLiteral("File Mask(s)"), "lblFileMask", this);
+    maskLabel->setBuddy(m_mask);
+    // The keyboard lands in the box's edit field, which the label does not reach.
+    m_mask->lineEdit()->setAccessibleName(maskLabel->text());
+    grid->addWidget(maskLabel, 2, 0);
     grid->addWidget(m_mask, 2, 1, 1, 2);
     grid->addWidget(namedLabel(QStringLiteral("File Size in Range"), "lblSizeRange", this), 3, 0);
     auto* sizes = new QHBoxLayout;

@@ -153,6 +153,7 @@ void MainFrm::buildSearchList() {
     m_searchPaths = new SearchPathModel(this);
     m_searchList = new QTreeView(this);
     m_searchList->setObjectName(QStringLiteral("SearchList"));
+    m_searchList->setAccessibleName(QStringLiteral("Search Locations"));
     m_searchList->setModel(m_searchPaths);
     m_searchList->setRootIsDecorated(false);
     m_searchList->setItemsExpandable(false);
@@ -180,12 +181,14 @@ void MainFrm::buildSearchList() {
     m_cmdAdd->setIcon(pictureIcon(Picture::AddFolder));
     m_cmdAdd->setIconSize(QSize(24, 24));
     m_cmdAdd->setToolTip(QStringLiteral("Add a folder to search or to leave out"));
+    m_cmdAdd->setAccessibleName(QStringLiteral("Add Folder"));
     connect(m_cmdAdd, &QPushButton::clicked, this, &MainFrm::AddSearchPath);
     m_cmdRemove = new QPushButton(this);
     m_cmdRemove->setObjectName(QStringLiteral("cmdRemove"));
     m_cmdRemove->setIcon(pictureIcon(Picture::RemoveFolder));
     m_cmdRemove->setIconSize(QSize(24, 24));
     m_cmdRemove->setToolTip(QStringLiteral("Remove the selected folder"));
+    m_cmdRemove->setAccessibleName(QStringLiteral("Remove Folder"));
     m_cmdRemove->setEnabled(false);
     connect(m_cmdRemove, &QPushButton::clicked, this, &MainFrm::removeSearchPath);
 }
@@ -340,8 +343,14 @@ void MainFrm::buildStatusBar() {
     bar->setSizeGripEnabled(true);
     const std::array<const char*, 5> names{"StatusPanel1", "StatusPanel2", "StatusPanel3",
                                            "StatusPanel4", "StatusPanel5"};
+    // A label's accessible name is its text, announced anew on every change; a name of
+    // its own would hide the text from a screen reader, so what a panel holds is told by
+    // its description.
+    const std::array<const char*, 5> meanings{"Status", "Duplicates", "Files scanned",
+                                              "Folders scanned", "Elapsed time"};
     for (std::size_t i = 0; i < names.size(); ++i) {
         m_panels[i] = statusLabel(names[i], bar);
+        m_panels[i]->setAccessibleDescription(QString::fromLatin1(meanings[i]));
         m_panels[i]->setMinimumWidth(i == 0 ? 200 : 70);
         bar->addWidget(m_panels[i], i == 0 ? 1 : 0);
     }
@@ -371,6 +380,21 @@ void MainFrm::buildLayout() {
     layout->addLayout(top);
     layout->addWidget(m_resultArea, 1);
     setCentralWidget(central);
+
+    // The keyboard follows the layout: the list and its buttons, then the options, then
+    // the result list, which joins the end of the chain when it is put in. Qt keeps the
+    // chain as a ring and leaves a pair alone that already follows round the ring (the
+    // buttons before the options, made first), so the options go behind the list first
+    // and the buttons in between after.
+    QWidget* previous = m_searchList;
+    for (QWidget* next :
+         std::initializer_list<QWidget*>{m_option[0], m_option[1], m_option[2], m_option[3],
+                                         m_chkFuzzy, m_chkProtect, m_chkIncludeHidden}) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
+    setTabOrder(m_searchList, m_cmdAdd);
+    setTabOrder(m_cmdAdd, m_cmdRemove);
 
     const double dpi = logicalDpi();
     setMinimumSize(twipsToPixels(kMinimumWidth, dpi), twipsToPixels(kMinimumHeight, dpi));

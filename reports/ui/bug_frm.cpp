@@ -57,7 +57,10 @@ BugFrm::BugFrm(const RuntimeError& error, QWidget* parent) : QDialog(parent) {
         QLabel* value = label(this, name, text);
         value->setWordWrap(true);
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        values->addRow(new QLabel(caption, this), value);
+        // A caption stays beside the first line of a value that wraps.
+        auto* captionLabel = new QLabel(caption, this);
+        captionLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        values->addRow(captionLabel, value);
     };
     addValue(QStringLiteral("Error No"), QStringLiteral("lblErrNo"), QString::number(error.number));
     addValue(QStringLiteral("Description"), QStringLiteral("lblErrDesc"),
@@ -70,6 +73,7 @@ BugFrm::BugFrm(const RuntimeError& error, QWidget* parent) : QDialog(parent) {
 
     auto* account = new QPlainTextEdit(this);
     account->setObjectName(QStringLiteral("Text1"));
+    account->setAccessibleName(QStringLiteral("What you were doing"));
     account->setPlainText(QStringLiteral(
         "< Please describe here what you were doing exactly when this error occurred >"));
     account->selectAll();
@@ -81,6 +85,7 @@ BugFrm::BugFrm(const RuntimeError& error, QWidget* parent) : QDialog(parent) {
     auto* statusBox = new QPlainTextEdit(status);
     statusBox->setObjectName(QStringLiteral("txtStatus"));
     statusBox->setReadOnly(true);
+    statusBox->setAccessibleName(QStringLiteral("Sending Status"));
     statusLayout->addWidget(statusBox);
     status->hide();
     layout->addWidget(status);
@@ -96,6 +101,10 @@ BugFrm::BugFrm(const RuntimeError& error, QWidget* parent) : QDialog(parent) {
     buttons->addWidget(retry);
     buttons->addWidget(abort);
     layout->addLayout(buttons);
+    // The keyboard follows the row as it is drawn, not the order the buttons were made.
+    setTabOrder(statusBox, send);
+    setTabOrder(send, retry);
+    setTabOrder(retry, abort);
     connect(retry, &QPushButton::clicked, this, [this] { done(kRetry); });
     connect(abort, &QPushButton::clicked, this, [this] { done(kAbort); });
 

@@ -26,6 +26,7 @@ bool hiddenColumn(int tableColumn) {
 ResultListView::ResultListView(ResultTable& table, QWidget* parent)
     : QTableView(parent), m_model(table) {
     setObjectName(QStringLiteral("RLV"));
+    setAccessibleName(QStringLiteral("Result List"));
     setModel(&m_model);
     setSortingEnabled(false);
     setSelectionBehavior(QAbstractItemView::SelectRows);

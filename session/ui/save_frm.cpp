@@ -88,6 +88,8 @@ SaveFrm::SaveFrm(SettingsStore& store, QWidget* parent)
     auto* pathLabel = named(new QLabel(QStringLiteral("Path ")), "lblPath");
     pathLabel->setBuddy(m_txtPath);
     m_cmdAdd->setToolTip(QStringLiteral("Browse"));
+    m_cmdAdd->setAccessibleName(QStringLiteral("Browse"));
+    m_pr->setAccessibleName(QStringLiteral("Progress"));
     m_cmdAdd->setFixedWidth(m_cmdAdd->fontMetrics().horizontalAdvance(QStringLiteral("....")) * 3);
     m_cmdAdd->setAutoDefault(false);
     m_command2->setAutoDefault(false);
@@ -112,6 +114,16 @@ SaveFrm::SaveFrm(SettingsStore& store, QWidget* parent)
     layout->addWidget(m_pr);
     layout->addLayout(buttonRow);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    // The controls were made before the layout placed them: the keyboard follows the
+    // layout, top to bottom.
+    QWidget* previous = m_opt1;
+    for (QWidget* next :
+         std::initializer_list<QWidget*>{m_opt2, m_reScanc, m_reCheckc, m_txtPath, m_cmdAdd,
+                                         m_chkClose, m_command1, m_command2}) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
 
     m_pr->setRange(0, 1);
     m_pr->setValue(0);

@@ -5,8 +5,7 @@
 
 #include "common/ui/common_dlg.h"
 #include "common/ui/modal.h"
-#include "session/ui/save_frm.h"
-#include "settings/settings_store.h"
+#include "window_catalog.h"
 
 #include <QApplication>
 #include <QDir>
@@ -14,33 +13,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <string>
 
 namespace {
-
-// What a window may need to be built: settings of its own, never the user's.
-struct RenderContext {
-    pw::MemorySettingsStore store;
-};
-
-struct WindowRender {
-    const char* fileName; // without ".png"
-    std::function<std::unique_ptr<QWidget>(RenderContext&)> make;
-};
-
-std::unique_ptr<QWidget> saveFrm(RenderContext& context, pw::SaveFrm::Mode mode) {
-    auto frm = std::make_unique<pw::SaveFrm>(context.store);
-    frm->setMode(mode);
-    return frm;
-}
-
-// One line per window.
-const WindowRender kWindows[] = {
-    {"SaveFrm-save", [](RenderContext& c) { return saveFrm(c, pw::SaveFrm::Mode::Save); }},
-    {"SaveFrm-open", [](RenderContext& c) { return saveFrm(c, pw::SaveFrm::Mode::Open); }},
-};
 
 // The per-user folders of this run, so that a window reading or writing its settings or
 // its default session touches nothing of the user's. Set before Qt looks at them.
@@ -61,13 +37,12 @@ std::string isolateUserFolders() {
 }
 
 // Shows the window as the program would, lets it settle and writes what it drew.
-int render(const WindowRender& window, const QDir& outDir) {
-    RenderContext context;
+int render(const pw::CatalogWindow& window, const QDir& outDir) {
+    pw::WindowContext context;
     const std::unique_ptr<QWidget> widget = window.make(context);
     widget->show();
     QApplication::processEvents();
-    const QString file =
-        outDir.filePath(QString::fromLatin1(window.fileName) + QStringLiteral(".png"));
+    const QString file = outDir.filePath(QString::fromLatin1(window.name) + QStringLiteral(".png"));
     const bool saved = widget->grab().save(file);
     widget->close();
     std::fprintf(saved ? stdout : stderr, saved ? "%s\n" : "cannot write %s\n", qPrintable(file));
@@ -93,7 +68,7 @@ int main(int argc, char* argv[]) {
         argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("window-renders");
     int status = 0;
     if (QDir().mkpath(outDir)) {
-        for (const WindowRender& window : kWindows) {
+        for (const pw::CatalogWindow& window : pw::windowCatalog()) {
             status |= render(window, QDir(outDir));
         }
     } else {
