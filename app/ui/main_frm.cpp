@@ -142,9 +142,11 @@ void MainFrm::buildOptions() {
     m_chkIncludeHidden =
         new QCheckBox(QStringLiteral("Include Hidden Folders and Files"), m_searchEngine);
     m_chkIncludeHidden->setObjectName(QStringLiteral("chkIncludeHidden"));
+    // The fuzzy box beside the method it belongs to; the two options of every method
+    // below the methods, so that the frame leaves the search-path list its width.
     grid->addWidget(m_chkFuzzy, 0, 1);
-    grid->addWidget(m_chkProtect, 2, 1);
-    grid->addWidget(m_chkIncludeHidden, 3, 1);
+    grid->addWidget(m_chkProtect, 4, 0, 1, 2);
+    grid->addWidget(m_chkIncludeHidden, 5, 0, 1, 2);
     grid->setHorizontalSpacing(10);
     selectMethod(SearchMethod::ByteToByte);
 }
@@ -352,6 +354,9 @@ void MainFrm::buildStatusBar() {
         m_panels[i] = statusLabel(names[i], bar);
         m_panels[i]->setAccessibleDescription(QString::fromLatin1(meanings[i]));
         m_panels[i]->setMinimumWidth(i == 0 ? 200 : 70);
+        // Panels stand apart like the sunken panes of a status bar.
+        m_panels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        m_panels[i]->setContentsMargins(4, 0, 4, 0);
         bar->addWidget(m_panels[i], i == 0 ? 1 : 0);
     }
 }

@@ -90,6 +90,7 @@ ScanCommands::ScanCommands(MainFrm& window) : QObject(&window), m_window(window)
     m_issuesButton = new QToolButton(&window);
     m_issuesButton->setObjectName(QStringLiteral("cmdScanIssues"));
     m_issuesButton->setAutoRaise(true);
+    m_issuesButton->setAccessibleName(QStringLiteral("Files not searched"));
     m_issuesButton->hide();
     window.statusBar()->addPermanentWidget(m_issuesButton);
     connect(m_issuesButton, &QToolButton::clicked, this, &ScanCommands::showIssues);

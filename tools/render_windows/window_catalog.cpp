@@ -4,29 +4,78 @@
 #include "app/ui/folder_frm.h"
 #include "app/ui/frm_tip.h"
 #include "app/ui/main_frm.h"
+#include "app/ui/scan_commands.h"
 #include "reports/ui/bug_frm.h"
 #include "results/ui/result_list_view.h"
 #include "search/ui/frm_too_many_files.h"
 #include "search/ui/fuzzy_frm.h"
 #include "session/ui/save_frm.h"
 
-#include <QLayout>
+#include <QAction>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QTimer>
 #include <array>
+#include <utility>
 
 namespace pw {
 namespace {
 
-// The main window as the program opens it; its result list is the program assembly's,
-// so one stands in for it here until the window brings its own.
-std::unique_ptr<QWidget> mainFrm(WindowContext& context,
-                                 const std::vector<SearchPathEntry>& paths = {}) {
+// The main window as the program opens it, with the given search paths.
+std::unique_ptr<MainFrm> mainFrm(const std::vector<SearchPathEntry>& paths = {}) {
     auto frm = std::make_unique<MainFrm>();
-    if (!frm->findChild<ResultListView*>()) {
-        frm->m_resultArea->layout()->addWidget(new ResultListView(context.results));
-    }
     if (!paths.empty()) {
         frm->applyParameters(SessionParameters{{}, paths});
     }
+    return frm;
+}
+
+// A small collection of photos, music and documents with a few copies, written afresh
+// below the temporary folder: what the main window shows after a scan.
+std::string sampleCollection() {
+    const QString root = QDir::temp().filePath(QStringLiteral("pairwell-sample"));
+    QDir(root).removeRecursively();
+    const std::array<std::pair<const char*, int>, 12> files{{
+        {"Pictures/holiday 2019/beach.jpg", 1},
+        {"Pictures/holiday 2019/beach (copy).jpg", 1},
+        {"Pictures/imported/IMG_0412.jpg", 1},
+        {"Pictures/holiday 2019/harbour.jpg", 2},
+        {"Pictures/imported/IMG_0413.jpg", 2},
+        {"Music/Album/01 Opening.ogg", 3},
+        {"Music/Downloads/01 Opening.ogg", 3},
+        {"Documents/report.pdf", 4},
+        {"Documents/old/report-final.pdf", 4},
+        {"Documents/letter.odt", 5},
+        {"Documents/notes.txt", 6},
+        {"Music/Album/02 Theme.ogg", 7},
+    }};
+    for (const auto& [name, content] : files) {
+        const QString path = QDir(root).filePath(QString::fromUtf8(name));
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly)) {
+            file.write(QByteArray(20000 + content * 7919, static_cast<char>('a' + content)));
+        }
+    }
+    return root.toStdString();
+}
+
+// The main window after a scan of the sample collection, its duplicates marked.
+std::unique_ptr<QWidget> scannedMainFrm() {
+    SearchPathEntry entry;
+    entry.folder = sampleCollection();
+    entry.minSize = "10";
+    auto frm = mainFrm({entry});
+    ScanCommands& scan = frm->scanCommands();
+    QEventLoop loop;
+    QObject::connect(&scan, &ScanCommands::workFinished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+    scan.StartScan();
+    loop.exec();
+    frm->findChild<QAction*>(QStringLiteral("MMarkAllDuplicates"))->trigger();
+    scan.resultList()->selectPosition(2);
     return frm;
 }
 
@@ -46,9 +95,11 @@ const RuntimeError kSampleError{
     "/home/user/Pictures/holiday 2019/beach at sunset, the second evening.jpg"};
 
 // One line per window and state.
-const std::array<CatalogWindow, 11> kWindows{{
-    {"MainFrm", [](WindowContext& c) { return mainFrm(c); }},
-    {"MainFrm-paths", [](WindowContext& c) { return mainFrm(c, kSamplePaths); }},
+const std::array<CatalogWindow, 12> kWindows{{
+    {"MainFrm", [](WindowContext&) -> std::unique_ptr<QWidget> { return mainFrm(); }},
+    {"MainFrm-paths",
+     [](WindowContext&) -> std::unique_ptr<QWidget> { return mainFrm(kSamplePaths); }},
+    {"MainFrm-result", [](WindowContext&) { return scannedMainFrm(); }},
     {"FolderFrm-add",
      [](WindowContext& c) { return std::make_unique<FolderFrm>(c.store, std::nullopt); }},
     {"FolderFrm-excluded",

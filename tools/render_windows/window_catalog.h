@@ -3,7 +3,6 @@
 // where it shows some. The render tool draws each into a picture; the window tests walk
 // the same windows, so that a window added here is drawn and checked alike.
 
-#include "results/result_table.h"
 #include "settings/settings_store.h"
 
 #include <QWidget>
@@ -13,11 +12,10 @@
 
 namespace pw {
 
-// What a window may need to be built: settings of its own, never the user's, and the
-// result table behind the main window's list. It must outlive the window.
+// What a window may need to be built: settings of its own, never the user's. It must
+// outlive the window.
 struct WindowContext {
     MemorySettingsStore store;
-    ResultTable results;
 };
 
 struct CatalogWindow {
