@@ -45,7 +45,9 @@ bool ScanJob::start(ScanRequest request) {
     }
     m_result = std::make_shared<ScanJobResult>();
     m_job.questions = questions;
-    return m_job.run([result = m_result.get(), request = std::move(request)](JobContext& context) {
+    // The worker holds the result too: a job destroyed while it runs frees its own
+    // reference before the worker has stopped writing.
+    return m_job.run([result = m_result, request = std::move(request)](JobContext& context) {
         ScanResult scan = StartScan(request, context, context.cancelToken());
         const TableProgress fillProgress = [&context](const std::string& text) {
             context.post({displayText(text), {}, 0, 0});
@@ -78,7 +80,7 @@ bool SessionLoadJob::start(std::string fileName, bool reScan) {
     }
     m_session = std::make_shared<LoadedSession>();
     m_job.questions = questions;
-    return m_job.run([session = m_session.get(), fileName = std::move(fileName),
+    return m_job.run([session = m_session, fileName = std::move(fileName),
                       reScan](JobContext& context) {
         OpenOptions options;
         options.reScan = reScan;

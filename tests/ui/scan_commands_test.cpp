@@ -14,7 +14,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
+#include <chrono>
 #include <fstream>
+#include <thread>
 #include <sys/stat.h>
 
 namespace pw {
@@ -152,6 +154,17 @@ TEST_F(ScanCommandsTest, CancelWhileTheScanWaitsStopsItAsTerminated) {
     EXPECT_EQ(panel(1), QStringLiteral("Search Terminated."));
     EXPECT_EQ(scan().table().rowCount(), 0);
     EXPECT_EQ(messages.at(0).title, QStringLiteral("Cancel Search"));
+}
+
+// Regression: closing the program while a scan waits for an answer must release the
+// worker and stop it, never hang or hand its result to a list that is already gone.
+TEST_F(ScanCommandsTest, AWindowClosedWhileTheScanAsksStopsItCleanly) {
+    scan().setManyFilesLimitForTests(5);
+    scan().StartScan();
+    // The worker lists the tree and asks; the question waits for the event loop, which
+    // does not run before the window is gone.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    window.reset();
 }
 
 TEST_F(ScanCommandsTest, AFileTheScanCannotReadIsCountedAndListed) {
