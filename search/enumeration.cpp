@@ -19,6 +19,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <list>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <sstream>
@@ -36,6 +37,9 @@ namespace {
 constexpr std::int32_t kOverflow = 6;
 constexpr std::int32_t kTypeMismatch = 13;
 constexpr std::uint32_t kEntriesPerProgressCheck = 64;
+// The walk goes deepest first, so the folders kept open for their sub-folders alone are
+// about those on the way down from the search folder: a few dozen in deep trees.
+constexpr std::int64_t kMaxHeldParents = 256;
 
 // File systems that only present kernel state; walking them is slow, can block, and never
 // finds a user's duplicate.
@@ -63,8 +67,13 @@ std::int64_t kilobytesToBytes(std::string_view text) {
     return static_cast<std::int64_t>(whole) * 1024;
 }
 
-std::set<dev_t> pseudoDevices() {
-    std::set<dev_t> devices;
+struct Mounts {
+    std::set<dev_t> pseudoDevices;
+    bool automounter = false; // an autofs mount exists
+};
+
+Mounts mounts() {
+    Mounts found;
     std::ifstream mounts("/proc/self/mountinfo");
     std::string line;
     while (std::getline(mounts, line)) {
@@ -80,16 +89,17 @@ std::set<dev_t> pseudoDevices() {
         std::istringstream tail(line.substr(separator + 3));
         std::string type;
         tail >> type;
+        found.automounter = found.automounter || type == "autofs";
         if (std::find(kPseudoTypes.begin(), kPseudoTypes.end(), type) == kPseudoTypes.end()) {
             continue;
         }
         unsigned major = 0;
         unsigned minor = 0;
         if (std::sscanf(majorMinor.c_str(), "%u:%u", &major, &minor) == 2) {
-            devices.insert(makedev(major, minor));
+            found.pseudoDevices.insert(makedev(major, minor));
         }
     }
-    return devices;
+    return found;
 }
 
 bool isPseudoMagic(int fd) {
@@ -128,17 +138,23 @@ struct ListedFile {
 
 // One folder of the walk: what its listing gave, until it is put into the candidates.
 struct FolderNode {
-    std::string path; // ends in "/"
+    std::string path;          // ends in "/"
+    std::size_t nameStart = 0; // where its own name starts in path
     dev_t device = 0;
     bool root = false;
-    bool listed = false;     // its listing was started
-    bool done = false;       // its listing, files and sub-folders are complete
-    bool pseudo = false;     // a pseudo file system, found when the folder was opened
-    bool mountPoint = false; // on another device than its parent folder
+    bool listed = false;      // its listing was started
+    bool done = false;        // its listing, files and sub-folders are complete
+    bool leftOut = false;     // a pseudo file system, or gone before it could be opened
+    bool mountPoint = false;  // on another device than its parent folder
+    bool deviceAsked = false; // its parent's listing asked for its device
+    int parentFd = -1;        // its parent folder, while open; else -1
+    std::shared_ptr<const UniqueFd> parentHold; // keeps parentFd open when the candidates do not
     std::string names;
     std::vector<ListedFile> files;
     std::vector<std::uint32_t> children; // in name order
     UniqueFd open;                       // kept for reading the files again, when there is room
+    int fdForSubFolders = -1;            // what its sub-folders get as parentFd and parentHold
+    std::shared_ptr<const UniqueFd> holdForSubFolders;
 };
 
 // Asks the scanning thread a question on behalf of another worker and waits for the answer:
@@ -192,8 +208,9 @@ public:
                  SizeLimits limits)
         : m_context(context), m_out(out), m_limits(limits), m_subFolders(entry.subFolders == "Yes"),
           m_allFiles(entry.fileTypes.find("*.*") != std::string::npos),
-          m_maskLower(lowerText(entry.fileTypes)), m_pseudoDevices(pseudoDevices()),
-          m_openRoom(static_cast<std::int64_t>(out.openFolderRoom())) {}
+          m_maskLower(lowerText(entry.fileTypes)), m_mounts(mounts()),
+          m_openRoom(static_cast<std::int64_t>(out.openFolderRoom())),
+          m_holdRoom(std::min(kMaxHeldParents, m_openRoom.load() / 4)) {}
 
     FolderCounts walkRoot(const std::string& folder) {
         // The search folder itself is followed if it is a link, as the user named it; below
@@ -264,16 +281,22 @@ private:
                 ++m_active;
             }
             std::vector<SubFolder> subFolders = listWithRetry(*node, scanningThread);
+            node->parentHold.reset();
             std::lock_guard lock(m_mutex);
             for (SubFolder& sub : subFolders) {
                 const std::uint32_t id = m_nextId++;
                 node->children.push_back(id);
                 FolderNode& child = m_nodes[id];
                 child.path = node->path + sub.name + "/";
-                child.device = sub.device;
-                child.mountPoint = sub.device != node->device;
+                child.nameStart = node->path.size();
+                child.device = sub.device.value_or(node->device);
+                child.deviceAsked = sub.device.has_value();
+                child.mountPoint = child.device != node->device;
+                child.parentFd = node->fdForSubFolders;
+                child.parentHold = node->holdForSubFolders;
                 m_queue.push_back(id);
             }
+            node->holdForSubFolders.reset();
             // Deeper folders first keeps the queue, and so the memory, small.
             std::reverse(m_queue.end() - static_cast<std::ptrdiff_t>(subFolders.size()),
                          m_queue.end());
@@ -306,7 +329,7 @@ private:
 
     struct SubFolder {
         std::string name;
-        dev_t device;
+        std::optional<dev_t> device; // when the listing asked for it
     };
 
     std::vector<SubFolder> listWithRetry(FolderNode& node, bool scanningThread) {
@@ -316,6 +339,9 @@ private:
             } catch (const std::bad_alloc&) {
                 node.names.clear();
                 node.files.clear();
+                node.open.reset();
+                node.fdForSubFolders = -1;
+                node.holdForSubFolders.reset();
                 const RuntimeError error{7, "Out of memory", "Generate Folder List", node.path};
                 const ErrorAnswer answer = scanningThread && m_context.runtimeError
                                                ? m_context.runtimeError(error)
@@ -328,32 +354,57 @@ private:
         }
     }
 
+    // Opens a folder of the walk without following any link: beneath its parent, with one
+    // name to look up, while the parent is open; else by its path beneath the search folder.
+    // A folder whose device was not asked for is opened on its parent's mount only; one on
+    // which another file system is mounted is then opened across it, as a mount point.
+    int openFolder(FolderNode& node) {
+        constexpr int kFlags = O_RDONLY | O_DIRECTORY;
+        if (node.root) {
+            return ::fcntl(m_rootFd, F_DUPFD_CLOEXEC, 0);
+        }
+        const bool besideParent = node.parentFd >= 0;
+        const int base = besideParent ? node.parentFd : m_rootFd;
+        const char* relative = node.path.c_str() + (besideParent ? node.nameStart : m_rootLength);
+        if (node.deviceAsked) {
+            return openWithoutLinks(base, relative, kFlags);
+        }
+        const int fd = openOnSameMount(base, relative, kFlags);
+        if (fd >= 0 || errno != EXDEV) {
+            return fd;
+        }
+        node.mountPoint = true;
+        return openWithoutLinks(base, relative, kFlags);
+    }
+
     // Opens, lists and sorts one folder and handles its entries.
     std::vector<SubFolder> list(FolderNode& node, bool scanningThread) {
         node.listed = true;
-        const int fd = node.root ? ::fcntl(m_rootFd, F_DUPFD_CLOEXEC, 0)
-                                 : openWithoutLinks(m_rootFd, node.path.c_str() + m_rootLength,
-                                                    O_RDONLY | O_DIRECTORY);
-        if (fd < 0) {
-            report(node.path, "list", errno);
+        UniqueFd fd(openFolder(node));
+        if (!fd.valid()) {
+            // A folder removed since its parent was listed is passed over like a file that
+            // vanished; any other failure is the user's to know.
+            if (errno == ENOENT && !node.root) {
+                node.leftOut = true;
+            } else {
+                report(node.path, "list", errno);
+            }
             return {};
         }
-        // Within one file system the device is the one the parent's listing saw; only the
-        // search folder and a mount point may be a pseudo file system to keep out.
+        // Within one file system the device is its parent's; only the search folder and a
+        // mount point may be a pseudo file system to keep out.
         if (node.root || node.mountPoint) {
             struct stat st {};
-            if (::fstat(fd, &st) != 0 || isPseudo(fd, st.st_dev)) {
-                node.pseudo = true;
-                ::close(fd);
+            if (::fstat(fd.get(), &st) != 0 || isPseudo(fd.get(), st.st_dev)) {
+                node.leftOut = true;
                 return {};
             }
             node.device = st.st_dev;
         }
         if (m_context.excluded.contains(node.path)) {
-            ::close(fd); // entered and counted, but nothing in it is handled
-            return {};
+            return {}; // entered and counted, but nothing in it is handled
         }
-        const Listing listing = readListing(node.path, fd);
+        const Listing listing = readListing(node.path, fd.get());
         std::vector<SubFolder> subFolders;
         std::uint32_t sinceCheck = 0;
         bool enterReported = false;
@@ -368,22 +419,40 @@ private:
             }
             // A folder that may be listed but not entered names its entries and nothing
             // more: said once, not once per entry.
-            if (const int error = handleEntry(node, fd, listing, entry, subFolders);
+            if (const int error = handleEntry(node, fd.get(), listing, entry, subFolders);
                 error != 0 && !enterReported) {
                 report(node.path, "enter", error);
                 enterReported = true;
             }
         }
-        if (!node.files.empty() && m_openRoom.fetch_sub(1) > 0) {
-            node.open.reset(fd);
-        } else {
-            ::close(fd);
-        }
+        keepOpen(node, std::move(fd), !subFolders.empty());
         return subFolders;
     }
 
+    // Keeps a listed folder open for reading its files again, when there is room, and for
+    // opening its sub-folders beneath it: while they wait in the queue a few folders stay
+    // open for them alone, the walk going deepest first.
+    void keepOpen(FolderNode& node, UniqueFd fd, bool hasSubFolders) {
+        if (!node.files.empty() && m_openRoom.fetch_sub(1) > 0) {
+            node.fdForSubFolders = hasSubFolders ? fd.get() : -1; // lives with the candidates
+            node.open = std::move(fd);
+            return;
+        }
+        std::int64_t room = m_holdRoom.load();
+        while (hasSubFolders && room > 0 && !m_holdRoom.compare_exchange_weak(room, room - 1)) {
+        }
+        if (!hasSubFolders || room <= 0) {
+            return;
+        }
+        node.fdForSubFolders = fd.get();
+        node.holdForSubFolders.reset(new UniqueFd(std::move(fd)), [this](const UniqueFd* held) {
+            delete held;
+            m_holdRoom.fetch_add(1);
+        });
+    }
+
     bool isPseudo(int fd, dev_t device) const {
-        return m_pseudoDevices.count(device) != 0 || isPseudoMagic(fd);
+        return m_mounts.pseudoDevices.count(device) != 0 || isPseudoMagic(fd);
     }
 
     // Reads a whole listing first and sorts it, so that the order of the records never
@@ -472,12 +541,22 @@ private:
         if (entry.type == DT_DIR && !m_subFolders) {
             return 0;
         }
+        // The folder is opened to be listed: its device comes with it, with no look-up here.
+        // An automount point on the other hand would be mounted by that open, so where the
+        // system has an automounter the device is asked first, which mounts nothing.
+        if (entry.type == DT_DIR && !m_mounts.automounter) {
+            if (!skippedByOptions(node.path, name)) {
+                subFolders.push_back({std::string(name), std::nullopt});
+            }
+            return 0;
+        }
         struct stat st {};
         if (::fstatat(fd, listing.cName(entry), &st, AT_SYMLINK_NOFOLLOW) != 0) {
             return errno == ENOENT ? 0 : errno;
         }
         if (S_ISDIR(st.st_mode)) {
-            const bool pseudo = st.st_dev != node.device && m_pseudoDevices.count(st.st_dev) != 0;
+            const bool pseudo =
+                st.st_dev != node.device && m_mounts.pseudoDevices.count(st.st_dev) != 0;
             if (m_subFolders && !pseudo && !skippedByOptions(node.path, name)) {
                 subFolders.push_back({std::string(name), st.st_dev});
             }
@@ -507,7 +586,7 @@ private:
                 return;
             }
             m_pending.pop_back();
-            if (node.done && !node.pseudo) {
+            if (node.done && !node.leftOut) {
                 putFolder(node);
                 m_pending.insert(m_pending.end(), node.children.rbegin(), node.children.rend());
             }
@@ -540,11 +619,12 @@ private:
     bool m_subFolders;
     bool m_allFiles;
     std::string m_maskLower;
-    std::set<dev_t> m_pseudoDevices;
+    Mounts m_mounts;
     int m_rootFd = -1; // owned by the candidate set
     std::uint32_t m_rootIndex = 0;
     std::size_t m_rootLength = 0;
     std::atomic<std::int64_t> m_openRoom;
+    std::atomic<std::int64_t> m_holdRoom; // folders that may stay open for their sub-folders
     FolderCounts m_counts;
     ProgressThrottle m_throttle;
 
