@@ -151,17 +151,15 @@ int compareFieldsQuickly(std::string_view a, std::string_view b, bool& equal) {
 
 } // namespace
 
-std::uint32_t CandidateSet::addRoot(std::string folder, UniqueFd fd) {
+std::uint32_t CandidateSet::addRoot(std::string_view folder, UniqueFd fd) {
     m_roots.push_back({std::move(fd), folder.size()});
     return static_cast<std::uint32_t>(m_roots.size() - 1);
 }
 
-std::uint32_t CandidateSet::addFolder(std::string_view folder, std::uint32_t root, UniqueFd open) {
+std::uint32_t CandidateSet::addFolder(std::string_view folder, std::uint32_t root) {
     m_folders.emplace_back(storeText(folder), folder.size());
     m_sharedFolders.emplace_back();
     m_folderRoots.push_back(root);
-    m_openFolders += open.valid() ? 1 : 0;
-    m_folderFds.push_back(std::move(open));
     return static_cast<std::uint32_t>(m_folders.size() - 1);
 }
 
@@ -171,13 +169,10 @@ std::size_t CandidateSet::openFolderRoom() const {
         ::getrlimit(RLIMIT_NOFILE, &limit) == 0
             ? std::min<std::size_t>(static_cast<std::size_t>(limit.rlim_cur) / 2, kMaxOpenFolders)
             : 0;
-    return allowed > m_openFolders ? allowed - m_openFolders : 0;
+    return allowed > m_roots.size() ? allowed - m_roots.size() : 0;
 }
 
 ReadTarget CandidateSet::readTarget(const Candidate& c) const {
-    if (const UniqueFd& open = m_folderFds[c.folder]; open.valid()) {
-        return {fullPath(c), open.get(), m_folders[c.folder].size(), c.identity()};
-    }
     return targetBelow(m_folderRoots[c.folder], fullPath(c), c.identity());
 }
 

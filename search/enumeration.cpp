@@ -152,8 +152,9 @@ struct FolderNode {
     std::string names;
     std::vector<ListedFile> files;
     std::vector<std::uint32_t> children; // in name order
-    UniqueFd open;                       // kept for reading the files again, when there is room
-    int fdForSubFolders = -1;            // what its sub-folders get as parentFd and parentHold
+    std::uint32_t nearestOpen = 0; // the nearest folder on its way kept open, itself once kept
+    UniqueFd keep;                 // to be kept open with the candidates
+    int fdForSubFolders = -1;      // what its sub-folders get as parentFd and parentHold
     std::shared_ptr<const UniqueFd> holdForSubFolders;
 };
 
@@ -210,6 +211,7 @@ public:
           m_allFiles(entry.fileTypes.find("*.*") != std::string::npos),
           m_maskLower(lowerText(entry.fileTypes)), m_mounts(mounts()),
           m_openRoom(static_cast<std::int64_t>(out.openFolderRoom())),
+          m_reservedRoom(m_openRoom.load() / 4),
           m_holdRoom(std::min(kMaxHeldParents, m_openRoom.load() / 4)) {}
 
     FolderCounts walkRoot(const std::string& folder) {
@@ -228,6 +230,7 @@ public:
         FolderNode& node = m_nodes[0];
         node.path = folder;
         node.root = true;
+        node.nearestOpen = m_rootIndex;
         m_queue.push_back(0);
         m_pending.push_back(0);
         const unsigned helpers = std::max(1u, std::thread::hardware_concurrency()) - 1;
@@ -283,6 +286,9 @@ private:
             std::vector<SubFolder> subFolders = listWithRetry(*node, scanningThread);
             node->parentHold.reset();
             std::lock_guard lock(m_mutex);
+            if (node->keep.valid()) {
+                node->nearestOpen = m_out.addRoot(node->path, std::move(node->keep));
+            }
             for (SubFolder& sub : subFolders) {
                 const std::uint32_t id = m_nextId++;
                 node->children.push_back(id);
@@ -294,6 +300,7 @@ private:
                 child.mountPoint = child.device != node->device;
                 child.parentFd = node->fdForSubFolders;
                 child.parentHold = node->holdForSubFolders;
+                child.nearestOpen = node->nearestOpen;
                 m_queue.push_back(id);
             }
             node->holdForSubFolders.reset();
@@ -339,7 +346,7 @@ private:
             } catch (const std::bad_alloc&) {
                 node.names.clear();
                 node.files.clear();
-                node.open.reset();
+                node.keep.reset();
                 node.fdForSubFolders = -1;
                 node.holdForSubFolders.reset();
                 const RuntimeError error{7, "Out of memory", "Generate Folder List", node.path};
@@ -429,19 +436,23 @@ private:
         return subFolders;
     }
 
-    // Keeps a listed folder open for reading its files again, when there is room, and for
-    // opening its sub-folders beneath it: while they wait in the queue a few folders stay
-    // open for them alone, the walk going deepest first.
+    // Keeps a listed folder open, when there is room, for reading the files below it again
+    // without walking the path down to it, and for opening its sub-folders beneath it. A
+    // folder with sub-folders serves every file below it: the last quarter of the room is
+    // theirs. Else a folder stays open for its sub-folders alone while they wait in the
+    // queue: a few at a time, the walk going deepest first.
     void keepOpen(FolderNode& node, UniqueFd fd, bool hasSubFolders) {
-        if (!node.files.empty() && m_openRoom.fetch_sub(1) > 0) {
-            node.fdForSubFolders = hasSubFolders ? fd.get() : -1; // lives with the candidates
-            node.open = std::move(fd);
+        if (node.root) {
+            node.fdForSubFolders = m_rootFd; // kept with the candidates already
             return;
         }
-        std::int64_t room = m_holdRoom.load();
-        while (hasSubFolders && room > 0 && !m_holdRoom.compare_exchange_weak(room, room - 1)) {
+        if ((hasSubFolders || !node.files.empty()) &&
+            takeRoom(m_openRoom, hasSubFolders ? 0 : m_reservedRoom)) {
+            node.fdForSubFolders = fd.get();
+            node.keep = std::move(fd);
+            return;
         }
-        if (!hasSubFolders || room <= 0) {
+        if (!hasSubFolders || !takeRoom(m_holdRoom, 0)) {
             return;
         }
         node.fdForSubFolders = fd.get();
@@ -449,6 +460,13 @@ private:
             delete held;
             m_holdRoom.fetch_add(1);
         });
+    }
+
+    static bool takeRoom(std::atomic<std::int64_t>& room, std::int64_t reserved) {
+        std::int64_t left = room.load();
+        while (left > reserved && !room.compare_exchange_weak(left, left - 1)) {
+        }
+        return left > reserved;
     }
 
     bool isPseudo(int fd, dev_t device) const {
@@ -601,7 +619,7 @@ private:
         if (node.files.empty()) {
             return;
         }
-        const std::uint32_t folder = m_out.addFolder(node.path, m_rootIndex, std::move(node.open));
+        const std::uint32_t folder = m_out.addFolder(node.path, node.nearestOpen);
         for (const ListedFile& f : node.files) {
             Candidate& c = m_out.add(folder, {node.names.data() + f.nameOffset, f.nameLength});
             c.size = f.size;
@@ -624,6 +642,7 @@ private:
     std::uint32_t m_rootIndex = 0;
     std::size_t m_rootLength = 0;
     std::atomic<std::int64_t> m_openRoom;
+    std::int64_t m_reservedRoom;          // for folders with sub-folders
     std::atomic<std::int64_t> m_holdRoom; // folders that may stay open for their sub-folders
     FolderCounts m_counts;
     ProgressThrottle m_throttle;
