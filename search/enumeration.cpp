@@ -11,6 +11,7 @@
 #include <array>
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <condition_variable>
 #include <cstdlib>
@@ -69,7 +70,7 @@ std::int64_t kilobytesToBytes(std::string_view text) {
 
 struct Mounts {
     std::set<dev_t> pseudoDevices;
-    bool automounter = false; // an autofs mount exists
+    std::vector<std::string> automountPoints; // of autofs mounts, as mountinfo writes them
 };
 
 Mounts mounts() {
@@ -81,7 +82,9 @@ Mounts mounts() {
         std::string id;
         std::string parent;
         std::string majorMinor;
-        fields >> id >> parent >> majorMinor;
+        std::string root;
+        std::string mountPoint;
+        fields >> id >> parent >> majorMinor >> root >> mountPoint;
         const auto separator = line.find(" - ");
         if (separator == std::string::npos) {
             continue;
@@ -89,7 +92,9 @@ Mounts mounts() {
         std::istringstream tail(line.substr(separator + 3));
         std::string type;
         tail >> type;
-        found.automounter = found.automounter || type == "autofs";
+        if (type == "autofs") {
+            found.automountPoints.push_back(mountPoint);
+        }
         if (std::find(kPseudoTypes.begin(), kPseudoTypes.end(), type) == kPseudoTypes.end()) {
             continue;
         }
@@ -225,6 +230,7 @@ public:
         }
         m_rootFd = root.get();
         m_rootLength = folder.size();
+        m_automountBelow = automountBelow(root.get());
         // The candidates are read again beneath the root, so its descriptor lives on with them.
         m_rootIndex = m_out.addRoot(folder, std::move(root));
         FolderNode& node = m_nodes[0];
@@ -469,6 +475,30 @@ private:
         return left > reserved;
     }
 
+    // Whether an automount point may lie below the search folder open as `fd`: one whose
+    // mount point is in the folder's real path, or written with an escape (a blank, ...),
+    // or any at all when that path cannot be had.
+    bool automountBelow(int fd) const {
+        if (m_mounts.automountPoints.empty()) {
+            return false;
+        }
+        char real[PATH_MAX + 1];
+        const std::string link = "/proc/self/fd/" + std::to_string(fd);
+        const ssize_t length = ::readlink(link.c_str(), real, PATH_MAX);
+        if (length <= 0 || real[0] != '/') {
+            return true;
+        }
+        std::string folder(real, static_cast<std::size_t>(length));
+        if (folder.back() != '/') {
+            folder += '/';
+        }
+        return std::any_of(m_mounts.automountPoints.begin(), m_mounts.automountPoints.end(),
+                           [&folder](const std::string& point) {
+                               return point.find('\\') != std::string::npos ||
+                                      (point + "/").starts_with(folder);
+                           });
+    }
+
     bool isPseudo(int fd, dev_t device) const {
         return m_mounts.pseudoDevices.count(device) != 0 || isPseudoMagic(fd);
     }
@@ -560,9 +590,9 @@ private:
             return 0;
         }
         // The folder is opened to be listed: its device comes with it, with no look-up here.
-        // An automount point on the other hand would be mounted by that open, so where the
-        // system has an automounter the device is asked first, which mounts nothing.
-        if (entry.type == DT_DIR && !m_mounts.automounter) {
+        // An automount point on the other hand would be mounted by that open, so below a
+        // search folder that holds one the device is asked first, which mounts nothing.
+        if (entry.type == DT_DIR && !m_automountBelow) {
             if (!skippedByOptions(node.path, name)) {
                 subFolders.push_back({std::string(name), std::nullopt});
             }
@@ -642,6 +672,7 @@ private:
     std::uint32_t m_rootIndex = 0;
     std::size_t m_rootLength = 0;
     std::atomic<std::int64_t> m_openRoom;
+    bool m_automountBelow = true;         // the search folder holds an automount point
     std::int64_t m_reservedRoom;          // for folders with sub-folders
     std::atomic<std::int64_t> m_holdRoom; // folders that may stay open for their sub-folders
     FolderCounts m_counts;
