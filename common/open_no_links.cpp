@@ -17,10 +17,11 @@ namespace {
 
 std::atomic<bool> g_openat2Missing{false};
 
-int openat2NoLinks(int folderFd, const char* relative, int flags) {
+int openat2NoLinks(int folderFd, const char* relative, int flags,
+                   std::uint64_t resolve = RESOLVE_NO_SYMLINKS) {
     open_how how{};
     how.flags = static_cast<std::uint64_t>(flags) | O_CLOEXEC;
-    how.resolve = RESOLVE_NO_SYMLINKS;
+    how.resolve = resolve;
     for (;;) {
         const long fd = ::syscall(SYS_openat2, folderFd, relative, &how, sizeof how);
         if (fd >= 0 || errno != EINTR) {
@@ -43,6 +44,18 @@ int openWithoutLinks(int folderFd, const char* relative, int flags) {
         }
     }
     return openByComponents(folderFd, relative, flags);
+}
+
+int openOnSameMount(int folderFd, const char* relative, int flags) {
+    if (!g_openat2Missing.load(std::memory_order_relaxed)) {
+        const int fd =
+            openat2NoLinks(folderFd, relative, flags, RESOLVE_NO_SYMLINKS | RESOLVE_NO_XDEV);
+        if (fd >= 0 || (errno != ENOSYS && errno != EPERM)) {
+            return fd;
+        }
+    }
+    errno = EXDEV;
+    return -1;
 }
 
 // Every folder on the way is opened on its own, refusing a link, and the next component is

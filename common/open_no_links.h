@@ -17,6 +17,12 @@ namespace pw {
 // -1 with errno set.
 int openWithoutLinks(int folderFd, const char* relative, int flags);
 
+// Opens `relative` below `folderFd` as openWithoutLinks does, but only within the folder's
+// own mount: a path that crosses a mount point fails with EXDEV, as does every path where
+// the kernel cannot tell (no openat2). Crossing is asked before the open, except that an
+// automount point on the way is mounted before the call fails.
+int openOnSameMount(int folderFd, const char* relative, int flags);
+
 // The same by opening one component after the other: what openWithoutLinks does where the
 // kernel lacks openat2.
 int openByComponents(int folderFd, std::string_view relative, int flags);

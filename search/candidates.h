@@ -39,16 +39,16 @@ public:
 
     static constexpr std::uint32_t kNoRoot = static_cast<std::uint32_t>(-1);
 
-    // Registers a search folder (its text ending in "/") with the descriptor it was opened
-    // as; the files below it are opened again beneath that descriptor. Returns its index.
-    std::uint32_t addRoot(std::string folder, UniqueFd fd);
+    // Registers a folder kept open for reading the files below it again (its text ending in
+    // "/"), with the descriptor it was opened as: a search folder, or a folder the walk
+    // opened beneath one, which spares walking the path down to it for each file. Returns
+    // its index, a root for addFolder and targetBelow.
+    std::uint32_t addRoot(std::string_view folder, UniqueFd fd);
 
-    // Registers a folder text (ending in "/") below the search folder `root` (kNoRoot: a
-    // folder whose files are opened by their full path) and returns its index. `open`, when
-    // valid, is the folder as the walk opened it: its files are then opened beneath it,
-    // looking up one name instead of walking the whole path again.
-    std::uint32_t addFolder(std::string_view folder, std::uint32_t root = kNoRoot,
-                            UniqueFd open = {});
+    // Registers a folder text (ending in "/") below the open folder `root`, the nearest one
+    // on its way (kNoRoot: a folder whose files are opened by their full path), and returns
+    // its index.
+    std::uint32_t addFolder(std::string_view folder, std::uint32_t root = kNoRoot);
 
     // How many more folders may be kept open: half of the process's descriptor limit,
     // at most kMaxOpenFolders, less those kept already.
@@ -68,9 +68,10 @@ public:
         return path.append(c.fileName());
     }
 
-    // Where and how to read a candidate again: beneath its search folder, as listed.
+    // Where and how to read a candidate again, as listed: beneath the nearest folder on its
+    // way kept open, its search folder at least.
     ReadTarget readTarget(const Candidate& c) const;
-    // The same for any path below the search folder `root` (kNoRoot: the path as it stands).
+    // The same for any path below the open folder `root` (kNoRoot: the path as it stands).
     ReadTarget targetBelow(std::uint32_t root, std::string path, FileIdentity listed = {}) const;
 
     std::vector<Candidate>& items() { return m_items; }
@@ -88,8 +89,6 @@ private:
     std::vector<std::string_view> m_folders; // in the arena
     mutable std::vector<FolderText> m_sharedFolders;
     std::vector<std::uint32_t> m_folderRoots;
-    std::vector<UniqueFd> m_folderFds;
-    std::size_t m_openFolders = 0;
     std::vector<Root> m_roots;
     std::vector<std::unique_ptr<char[]>> m_blocks;
     std::size_t m_blockUsed = 0;

@@ -11,6 +11,7 @@
 #include <array>
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <condition_variable>
 #include <cstdlib>
@@ -19,6 +20,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <list>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <sstream>
@@ -36,6 +38,9 @@ namespace {
 constexpr std::int32_t kOverflow = 6;
 constexpr std::int32_t kTypeMismatch = 13;
 constexpr std::uint32_t kEntriesPerProgressCheck = 64;
+// The walk goes deepest first, so the folders kept open for their sub-folders alone are
+// about those on the way down from the search folder: a few dozen in deep trees.
+constexpr std::int64_t kMaxHeldParents = 256;
 
 // File systems that only present kernel state; walking them is slow, can block, and never
 // finds a user's duplicate.
@@ -63,8 +68,13 @@ std::int64_t kilobytesToBytes(std::string_view text) {
     return static_cast<std::int64_t>(whole) * 1024;
 }
 
-std::set<dev_t> pseudoDevices() {
-    std::set<dev_t> devices;
+struct Mounts {
+    std::set<dev_t> pseudoDevices;
+    std::vector<std::string> automountPoints; // of autofs mounts, as mountinfo writes them
+};
+
+Mounts mounts() {
+    Mounts found;
     std::ifstream mounts("/proc/self/mountinfo");
     std::string line;
     while (std::getline(mounts, line)) {
@@ -72,7 +82,9 @@ std::set<dev_t> pseudoDevices() {
         std::string id;
         std::string parent;
         std::string majorMinor;
-        fields >> id >> parent >> majorMinor;
+        std::string root;
+        std::string mountPoint;
+        fields >> id >> parent >> majorMinor >> root >> mountPoint;
         const auto separator = line.find(" - ");
         if (separator == std::string::npos) {
             continue;
@@ -80,16 +92,19 @@ std::set<dev_t> pseudoDevices() {
         std::istringstream tail(line.substr(separator + 3));
         std::string type;
         tail >> type;
+        if (type == "autofs") {
+            found.automountPoints.push_back(mountPoint);
+        }
         if (std::find(kPseudoTypes.begin(), kPseudoTypes.end(), type) == kPseudoTypes.end()) {
             continue;
         }
         unsigned major = 0;
         unsigned minor = 0;
         if (std::sscanf(majorMinor.c_str(), "%u:%u", &major, &minor) == 2) {
-            devices.insert(makedev(major, minor));
+            found.pseudoDevices.insert(makedev(major, minor));
         }
     }
-    return devices;
+    return found;
 }
 
 bool isPseudoMagic(int fd) {
@@ -128,17 +143,24 @@ struct ListedFile {
 
 // One folder of the walk: what its listing gave, until it is put into the candidates.
 struct FolderNode {
-    std::string path; // ends in "/"
+    std::string path;          // ends in "/"
+    std::size_t nameStart = 0; // where its own name starts in path
     dev_t device = 0;
     bool root = false;
-    bool listed = false;     // its listing was started
-    bool done = false;       // its listing, files and sub-folders are complete
-    bool pseudo = false;     // a pseudo file system, found when the folder was opened
-    bool mountPoint = false; // on another device than its parent folder
+    bool listed = false;      // its listing was started
+    bool done = false;        // its listing, files and sub-folders are complete
+    bool leftOut = false;     // a pseudo file system, or gone before it could be opened
+    bool mountPoint = false;  // on another device than its parent folder
+    bool deviceAsked = false; // its parent's listing asked for its device
+    int parentFd = -1;        // its parent folder, while open; else -1
+    std::shared_ptr<const UniqueFd> parentHold; // keeps parentFd open when the candidates do not
     std::string names;
     std::vector<ListedFile> files;
     std::vector<std::uint32_t> children; // in name order
-    UniqueFd open;                       // kept for reading the files again, when there is room
+    std::uint32_t nearestOpen = 0; // the nearest folder on its way kept open, itself once kept
+    UniqueFd keep;                 // to be kept open with the candidates
+    int fdForSubFolders = -1;      // what its sub-folders get as parentFd and parentHold
+    std::shared_ptr<const UniqueFd> holdForSubFolders;
 };
 
 // Asks the scanning thread a question on behalf of another worker and waits for the answer:
@@ -192,8 +214,10 @@ public:
                  SizeLimits limits)
         : m_context(context), m_out(out), m_limits(limits), m_subFolders(entry.subFolders == "Yes"),
           m_allFiles(entry.fileTypes.find("*.*") != std::string::npos),
-          m_maskLower(lowerText(entry.fileTypes)), m_pseudoDevices(pseudoDevices()),
-          m_openRoom(static_cast<std::int64_t>(out.openFolderRoom())) {}
+          m_maskLower(lowerText(entry.fileTypes)), m_mounts(mounts()),
+          m_openRoom(static_cast<std::int64_t>(out.openFolderRoom())),
+          m_reservedRoom(m_openRoom.load() / 4),
+          m_holdRoom(std::min(kMaxHeldParents, m_openRoom.load() / 4)) {}
 
     FolderCounts walkRoot(const std::string& folder) {
         // The search folder itself is followed if it is a link, as the user named it; below
@@ -206,11 +230,13 @@ public:
         }
         m_rootFd = root.get();
         m_rootLength = folder.size();
+        m_automountBelow = automountBelow(root.get());
         // The candidates are read again beneath the root, so its descriptor lives on with them.
         m_rootIndex = m_out.addRoot(folder, std::move(root));
         FolderNode& node = m_nodes[0];
         node.path = folder;
         node.root = true;
+        node.nearestOpen = m_rootIndex;
         m_queue.push_back(0);
         m_pending.push_back(0);
         const unsigned helpers = std::max(1u, std::thread::hardware_concurrency()) - 1;
@@ -264,16 +290,26 @@ private:
                 ++m_active;
             }
             std::vector<SubFolder> subFolders = listWithRetry(*node, scanningThread);
+            node->parentHold.reset();
             std::lock_guard lock(m_mutex);
+            if (node->keep.valid()) {
+                node->nearestOpen = m_out.addRoot(node->path, std::move(node->keep));
+            }
             for (SubFolder& sub : subFolders) {
                 const std::uint32_t id = m_nextId++;
                 node->children.push_back(id);
                 FolderNode& child = m_nodes[id];
                 child.path = node->path + sub.name + "/";
-                child.device = sub.device;
-                child.mountPoint = sub.device != node->device;
+                child.nameStart = node->path.size();
+                child.device = sub.device.value_or(node->device);
+                child.deviceAsked = sub.device.has_value();
+                child.mountPoint = child.device != node->device;
+                child.parentFd = node->fdForSubFolders;
+                child.parentHold = node->holdForSubFolders;
+                child.nearestOpen = node->nearestOpen;
                 m_queue.push_back(id);
             }
+            node->holdForSubFolders.reset();
             // Deeper folders first keeps the queue, and so the memory, small.
             std::reverse(m_queue.end() - static_cast<std::ptrdiff_t>(subFolders.size()),
                          m_queue.end());
@@ -306,7 +342,7 @@ private:
 
     struct SubFolder {
         std::string name;
-        dev_t device;
+        std::optional<dev_t> device; // when the listing asked for it
     };
 
     std::vector<SubFolder> listWithRetry(FolderNode& node, bool scanningThread) {
@@ -316,6 +352,9 @@ private:
             } catch (const std::bad_alloc&) {
                 node.names.clear();
                 node.files.clear();
+                node.keep.reset();
+                node.fdForSubFolders = -1;
+                node.holdForSubFolders.reset();
                 const RuntimeError error{7, "Out of memory", "Generate Folder List", node.path};
                 const ErrorAnswer answer = scanningThread && m_context.runtimeError
                                                ? m_context.runtimeError(error)
@@ -328,32 +367,57 @@ private:
         }
     }
 
+    // Opens a folder of the walk without following any link: beneath its parent, with one
+    // name to look up, while the parent is open; else by its path beneath the search folder.
+    // A folder whose device was not asked for is opened on its parent's mount only; one on
+    // which another file system is mounted is then opened across it, as a mount point.
+    int openFolder(FolderNode& node) {
+        constexpr int kFlags = O_RDONLY | O_DIRECTORY;
+        if (node.root) {
+            return ::fcntl(m_rootFd, F_DUPFD_CLOEXEC, 0);
+        }
+        const bool besideParent = node.parentFd >= 0;
+        const int base = besideParent ? node.parentFd : m_rootFd;
+        const char* relative = node.path.c_str() + (besideParent ? node.nameStart : m_rootLength);
+        if (node.deviceAsked) {
+            return openWithoutLinks(base, relative, kFlags);
+        }
+        const int fd = openOnSameMount(base, relative, kFlags);
+        if (fd >= 0 || errno != EXDEV) {
+            return fd;
+        }
+        node.mountPoint = true;
+        return openWithoutLinks(base, relative, kFlags);
+    }
+
     // Opens, lists and sorts one folder and handles its entries.
     std::vector<SubFolder> list(FolderNode& node, bool scanningThread) {
         node.listed = true;
-        const int fd = node.root ? ::fcntl(m_rootFd, F_DUPFD_CLOEXEC, 0)
-                                 : openWithoutLinks(m_rootFd, node.path.c_str() + m_rootLength,
-                                                    O_RDONLY | O_DIRECTORY);
-        if (fd < 0) {
-            report(node.path, "list", errno);
+        UniqueFd fd(openFolder(node));
+        if (!fd.valid()) {
+            // A folder removed since its parent was listed is passed over like a file that
+            // vanished; any other failure is the user's to know.
+            if (errno == ENOENT && !node.root) {
+                node.leftOut = true;
+            } else {
+                report(node.path, "list", errno);
+            }
             return {};
         }
-        // Within one file system the device is the one the parent's listing saw; only the
-        // search folder and a mount point may be a pseudo file system to keep out.
+        // Within one file system the device is its parent's; only the search folder and a
+        // mount point may be a pseudo file system to keep out.
         if (node.root || node.mountPoint) {
             struct stat st {};
-            if (::fstat(fd, &st) != 0 || isPseudo(fd, st.st_dev)) {
-                node.pseudo = true;
-                ::close(fd);
+            if (::fstat(fd.get(), &st) != 0 || isPseudo(fd.get(), st.st_dev)) {
+                node.leftOut = true;
                 return {};
             }
             node.device = st.st_dev;
         }
         if (m_context.excluded.contains(node.path)) {
-            ::close(fd); // entered and counted, but nothing in it is handled
-            return {};
+            return {}; // entered and counted, but nothing in it is handled
         }
-        const Listing listing = readListing(node.path, fd);
+        const Listing listing = readListing(node.path, fd.get());
         std::vector<SubFolder> subFolders;
         std::uint32_t sinceCheck = 0;
         bool enterReported = false;
@@ -368,22 +432,75 @@ private:
             }
             // A folder that may be listed but not entered names its entries and nothing
             // more: said once, not once per entry.
-            if (const int error = handleEntry(node, fd, listing, entry, subFolders);
+            if (const int error = handleEntry(node, fd.get(), listing, entry, subFolders);
                 error != 0 && !enterReported) {
                 report(node.path, "enter", error);
                 enterReported = true;
             }
         }
-        if (!node.files.empty() && m_openRoom.fetch_sub(1) > 0) {
-            node.open.reset(fd);
-        } else {
-            ::close(fd);
-        }
+        keepOpen(node, std::move(fd), !subFolders.empty());
         return subFolders;
     }
 
+    // Keeps a listed folder open, when there is room, for reading the files below it again
+    // without walking the path down to it, and for opening its sub-folders beneath it. A
+    // folder with sub-folders serves every file below it: the last quarter of the room is
+    // theirs. Else a folder stays open for its sub-folders alone while they wait in the
+    // queue: a few at a time, the walk going deepest first.
+    void keepOpen(FolderNode& node, UniqueFd fd, bool hasSubFolders) {
+        if (node.root) {
+            node.fdForSubFolders = m_rootFd; // kept with the candidates already
+            return;
+        }
+        if ((hasSubFolders || !node.files.empty()) &&
+            takeRoom(m_openRoom, hasSubFolders ? 0 : m_reservedRoom)) {
+            node.fdForSubFolders = fd.get();
+            node.keep = std::move(fd);
+            return;
+        }
+        if (!hasSubFolders || !takeRoom(m_holdRoom, 0)) {
+            return;
+        }
+        node.fdForSubFolders = fd.get();
+        node.holdForSubFolders.reset(new UniqueFd(std::move(fd)), [this](const UniqueFd* held) {
+            delete held;
+            m_holdRoom.fetch_add(1);
+        });
+    }
+
+    static bool takeRoom(std::atomic<std::int64_t>& room, std::int64_t reserved) {
+        std::int64_t left = room.load();
+        while (left > reserved && !room.compare_exchange_weak(left, left - 1)) {
+        }
+        return left > reserved;
+    }
+
+    // Whether an automount point may lie below the search folder open as `fd`: one whose
+    // mount point is in the folder's real path, or written with an escape (a blank, ...),
+    // or any at all when that path cannot be had.
+    bool automountBelow(int fd) const {
+        if (m_mounts.automountPoints.empty()) {
+            return false;
+        }
+        char real[PATH_MAX + 1];
+        const std::string link = "/proc/self/fd/" + std::to_string(fd);
+        const ssize_t length = ::readlink(link.c_str(), real, PATH_MAX);
+        if (length <= 0 || real[0] != '/') {
+            return true;
+        }
+        std::string folder(real, static_cast<std::size_t>(length));
+        if (folder.back() != '/') {
+            folder += '/';
+        }
+        return std::any_of(m_mounts.automountPoints.begin(), m_mounts.automountPoints.end(),
+                           [&folder](const std::string& point) {
+                               return point.find('\\') != std::string::npos ||
+                                      (point + "/").starts_with(folder);
+                           });
+    }
+
     bool isPseudo(int fd, dev_t device) const {
-        return m_pseudoDevices.count(device) != 0 || isPseudoMagic(fd);
+        return m_mounts.pseudoDevices.count(device) != 0 || isPseudoMagic(fd);
     }
 
     // Reads a whole listing first and sorts it, so that the order of the records never
@@ -472,12 +589,22 @@ private:
         if (entry.type == DT_DIR && !m_subFolders) {
             return 0;
         }
+        // The folder is opened to be listed: its device comes with it, with no look-up here.
+        // An automount point on the other hand would be mounted by that open, so below a
+        // search folder that holds one the device is asked first, which mounts nothing.
+        if (entry.type == DT_DIR && !m_automountBelow) {
+            if (!skippedByOptions(node.path, name)) {
+                subFolders.push_back({std::string(name), std::nullopt});
+            }
+            return 0;
+        }
         struct stat st {};
         if (::fstatat(fd, listing.cName(entry), &st, AT_SYMLINK_NOFOLLOW) != 0) {
             return errno == ENOENT ? 0 : errno;
         }
         if (S_ISDIR(st.st_mode)) {
-            const bool pseudo = st.st_dev != node.device && m_pseudoDevices.count(st.st_dev) != 0;
+            const bool pseudo =
+                st.st_dev != node.device && m_mounts.pseudoDevices.count(st.st_dev) != 0;
             if (m_subFolders && !pseudo && !skippedByOptions(node.path, name)) {
                 subFolders.push_back({std::string(name), st.st_dev});
             }
@@ -507,7 +634,7 @@ private:
                 return;
             }
             m_pending.pop_back();
-            if (node.done && !node.pseudo) {
+            if (node.done && !node.leftOut) {
                 putFolder(node);
                 m_pending.insert(m_pending.end(), node.children.rbegin(), node.children.rend());
             }
@@ -522,7 +649,7 @@ private:
         if (node.files.empty()) {
             return;
         }
-        const std::uint32_t folder = m_out.addFolder(node.path, m_rootIndex, std::move(node.open));
+        const std::uint32_t folder = m_out.addFolder(node.path, node.nearestOpen);
         for (const ListedFile& f : node.files) {
             Candidate& c = m_out.add(folder, {node.names.data() + f.nameOffset, f.nameLength});
             c.size = f.size;
@@ -540,11 +667,14 @@ private:
     bool m_subFolders;
     bool m_allFiles;
     std::string m_maskLower;
-    std::set<dev_t> m_pseudoDevices;
+    Mounts m_mounts;
     int m_rootFd = -1; // owned by the candidate set
     std::uint32_t m_rootIndex = 0;
     std::size_t m_rootLength = 0;
     std::atomic<std::int64_t> m_openRoom;
+    bool m_automountBelow = true;         // the search folder holds an automount point
+    std::int64_t m_reservedRoom;          // for folders with sub-folders
+    std::atomic<std::int64_t> m_holdRoom; // folders that may stay open for their sub-folders
     FolderCounts m_counts;
     ProgressThrottle m_throttle;
 

@@ -42,6 +42,20 @@ TEST_P(OpenWithoutLinks, RefusesALinkInAnyComponentBelowTheFolder) {
     EXPECT_EQ(outcome(open, root.get(), "sub/none.txt"), ENOENT);
 }
 
+TEST(OpenOnSameMount, OpensAFolderBeneathItsParentButNoLinkNorAnotherMount) {
+    TempTree tree;
+    tree.addFile("real/sub/a.txt", "x");
+    tree.addSymlink(tree.path("real/sub"), "real/link");
+    const UniqueFd parent(::open(tree.path("real").c_str(), O_PATH | O_DIRECTORY));
+    EXPECT_EQ(outcome(openOnSameMount, parent.get(), "sub/", O_RDONLY | O_DIRECTORY), 0);
+    // A folder swapped for a link after its parent was listed leads nowhere.
+    EXPECT_EQ(outcome(openOnSameMount, parent.get(), "link/", O_RDONLY | O_DIRECTORY), ELOOP);
+    EXPECT_EQ(outcome(openOnSameMount, parent.get(), "gone/", O_RDONLY | O_DIRECTORY), ENOENT);
+    // /proc is a file system of its own on every Linux system.
+    const UniqueFd top(::open("/", O_PATH | O_DIRECTORY));
+    EXPECT_EQ(outcome(openOnSameMount, top.get(), "proc/", O_RDONLY | O_DIRECTORY), EXDEV);
+}
+
 INSTANTIATE_TEST_SUITE_P(BothWays, OpenWithoutLinks,
                          testing::Values(&openWithoutLinks, &byComponents));
 

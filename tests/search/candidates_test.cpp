@@ -9,10 +9,13 @@
 namespace pw {
 namespace {
 
-// The record text the candidate order is defined by: "size?name?folder?date".
-std::string recordText(const CandidateSet& set, const Candidate& c) {
-    return SizeKey(c.size) + "?" + std::string(c.fileName()) + "?" + std::string(set.folder(c)) +
-           "?" + DateText(c.mtime);
+// The record text the candidate order is defined by: "size?name?folder?date", or
+// "name?size?folder?date".
+std::string recordText(const CandidateSet& set, const Candidate& c, RecordOrder order) {
+    const std::string name(c.fileName());
+    return (order == RecordOrder::SizeFirst ? SizeKey(c.size) + "?" + name
+                                            : name + "?" + SizeKey(c.size)) +
+           "?" + std::string(set.folder(c)) + "?" + DateText(c.mtime);
 }
 
 int sign(int v) {
@@ -20,10 +23,11 @@ int sign(int v) {
 }
 
 // Names and folders that share long prefixes, differ in letter case, in the middle of a
-// multi-byte character, or in bytes that are not UTF-8 at all.
+// multi-byte character, or in bytes that are not UTF-8 at all; "_" lies between the upper
+// and the lower case letters, "1" between a name's end ("?") and "/".
 CandidateSet awkwardCandidates(std::size_t count, std::uint32_t seed) {
-    const std::vector<std::string> pieces = {"a",    "A",    "\xC3\xA9", "\xC3\x89", "\xC3\xA8",
-                                             "\x80", "\xC3", "?",        "/",        "b"};
+    const std::vector<std::string> pieces = {
+        "a", "A", "\xC3\xA9", "\xC3\x89", "\xC3\xA8", "\x80", "\xC3", "?", "/", "b", "_", "1"};
     std::mt19937 random(seed);
     auto text = [&](std::size_t parts) {
         std::string t;
@@ -38,7 +42,7 @@ CandidateSet awkwardCandidates(std::size_t count, std::uint32_t seed) {
         folders.push_back(set.addFolder("/data/common/prefix/" + text(3) + "/"));
     }
     for (std::size_t k = 0; k < count; ++k) {
-        Candidate& c = set.add(folders[random() % folders.size()], "same" + text(2));
+        Candidate& c = set.add(folders[random() % folders.size()], "same" + text(1 + random() % 2));
         c.size = 100 + random() % 3;
         c.mtime = 1'700'000'000 + random() % 2;
         c.inode = k + 1;
@@ -51,13 +55,15 @@ TEST(CompareRecords, OrdersAsTheLowerCasedRecordTextsWouldCompare) {
     // stopping inside a character, or anywhere but where the texts differ, misorders them.
     const CandidateSet set = awkwardCandidates(300, 7);
     const auto& items = set.items();
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        for (std::size_t j = 0; j < items.size(); j += 7) {
-            const std::string a = recordText(set, items[i]);
-            const std::string b = recordText(set, items[j]);
-            ASSERT_EQ(sign(compareRecords(set, items[i], items[j], RecordOrder::SizeFirst)),
-                      sign(compareText(a, b)))
-                << a << " | " << b;
+    for (const RecordOrder order : {RecordOrder::SizeFirst, RecordOrder::NameFirst}) {
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            for (std::size_t j = 0; j < items.size(); j += 7) {
+                const std::string a = recordText(set, items[i], order);
+                const std::string b = recordText(set, items[j], order);
+                ASSERT_EQ(sign(compareRecords(set, items[i], items[j], order)),
+                          sign(compareText(a, b)))
+                    << a << " | " << b;
+            }
         }
     }
 }

@@ -65,6 +65,22 @@ TEST(GetFiles, TakesFilesOfSubFoldersOnlyWhenAskedAndCountsFolders) {
     EXPECT_EQ(walk(flat).counts.folders, 0);
 }
 
+// Sub-folders are opened beneath their parent, which stays open for them while they wait;
+// a tree deeper than the folders kept open for that must still be walked whole.
+TEST(GetFiles, ATreeDeeperThanTheFoldersKeptOpenIsWalkedWhole) {
+    TempTree tree;
+    std::string folder;
+    std::set<std::string> expected;
+    for (int depth = 0; depth < 300; ++depth) {
+        folder += "a/"; // listed before its sibling "b", which keeps its parent waiting
+        expected.insert(tree.addFile(folder + "b/f.txt", "f"));
+    }
+    const Walk deep = walk(row(tree.root()));
+    EXPECT_EQ(deep.files, expected);
+    EXPECT_EQ(deep.counts.folders, 600);
+    EXPECT_TRUE(deep.issues.empty());
+}
+
 TEST(GetFiles, MasksAndSizeLimitsChooseTheFiles) {
     TempTree tree;
     for (const char* name : {"photo.JPG", "photo.jpgx", "notes.txt", "README", "archive.tar.gz"}) {

@@ -3,12 +3,15 @@
 #include "search/searches.h"
 #include "support/temp_tree.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <sys/resource.h>
 
 namespace pw {
 namespace {
@@ -259,6 +262,41 @@ TEST(ChangingTree, AFolderSwappedForALinkIsNotFollowed) {
     // The twin is read in the folder that was listed, never in the link's target.
     EXPECT_EQ(groups(result, tree), (Groups{{"via-link/keep", "via-link/sub/twin"}}));
     EXPECT_TRUE(result.issues.empty());
+}
+
+// Past the room for open folders, a folder's files are opened beneath the nearest folder
+// kept open on their way; a folder swapped for a link must still lead nowhere from there.
+TEST(ChangingTree, WithRoomForFewOpenFoldersAFolderSwappedForALinkIsStillNotFollowed) {
+    TempTree tree;
+    const std::string data = test::randomBytes(3000, 10);
+    Groups expected(1);
+    for (int k = 0; k < 180; ++k) {
+        char name[32];
+        std::snprintf(name, sizeof name, "top/d%03d/twin", k);
+        tree.addFile(name, data);
+        if (k < 179) {
+            expected[0].push_back(name);
+        }
+    }
+    tree.addFile("elsewhere/twin", data);
+    const ChangeDuringScan swap({ReadEvent::BeforeOpen, tree.path("top/d179/twin"), [&tree] {
+                                     std::rename(tree.path("top/d179").c_str(),
+                                                 tree.path("d179.old").c_str());
+                                     tree.addSymlink(tree.path("elsewhere"), "top/d179");
+                                 }});
+    // Room for 128 open folders: the last of the 180 are not kept open.
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    rlimit few = saved;
+    few.rlim_cur = std::min<rlim_t>(256, saved.rlim_max);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &few), 0);
+    const ScanResult result = scan(request({tree.path("top")}, SearchMethod::ByteToByte));
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_TRUE(swap.made());
+    EXPECT_EQ(groups(result, tree), expected);
+    ASSERT_EQ(result.issues.size(), 1u);
+    EXPECT_EQ(result.issues[0].path, tree.path("top/d179/twin"));
+    EXPECT_EQ(result.issues[0].error, ELOOP);
 }
 
 TEST(ByteToByte, OutputDoesNotDependOnCreationOrder) {
