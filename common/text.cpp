@@ -1,5 +1,6 @@
 #include "common/text.h"
 
+#include <algorithm>
 #include <cctype>
 #include <limits>
 
@@ -101,8 +102,16 @@ std::string lowerText(std::string_view text) {
 }
 
 int compareText(std::string_view a, std::string_view b) {
-    std::size_t i = 0;
-    std::size_t j = 0;
+    // Bytes both texts share compare equal whatever they encode, and decoding is in step
+    // again right after an ASCII byte, which no sequence spans: the common prefix up to
+    // its last ASCII byte is passed over at memory speed (sorted paths share long ones).
+    std::size_t start = static_cast<std::size_t>(
+        std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first - a.begin());
+    while (start > 0 && byteAt(a, start - 1) >= 0x80) {
+        --start;
+    }
+    std::size_t i = start;
+    std::size_t j = start;
     while (i < a.size() && j < b.size()) {
         const unsigned char ca = byteAt(a, i);
         const unsigned char cb = byteAt(b, j);
