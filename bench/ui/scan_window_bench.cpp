@@ -15,8 +15,8 @@
 #include <QEventLoop>
 #include <QTemporaryDir>
 #include <chrono>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <sys/resource.h>

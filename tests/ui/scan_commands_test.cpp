@@ -16,8 +16,8 @@
 #include <QToolButton>
 #include <chrono>
 #include <fstream>
-#include <thread>
 #include <sys/stat.h>
+#include <thread>
 
 namespace pw {
 namespace {
