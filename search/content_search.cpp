@@ -161,6 +161,46 @@ private:
     unsigned m_finishedWorkers = 0;
 };
 
+// The grouped files of the first `listed` runs, in result order, with where each group
+// ends, copied out of the candidate list so that the list can be freed before the result
+// rows are made: most candidates of a large scan are in no group.
+struct GroupedFiles {
+    std::vector<Candidate> files;
+    std::vector<std::size_t> groupEnds;
+};
+
+GroupedFiles collectGrouped(std::vector<SizeRun>& runs, std::size_t listed,
+                            std::size_t groupedFiles) {
+    GroupedFiles grouped;
+    grouped.files.reserve(groupedFiles);
+    for (std::size_t k = 0; k < listed; ++k) {
+        for (const auto& group : *runs[k].groups) {
+            for (const std::uint32_t member : group) {
+                grouped.files.push_back(runs[k].members[member]);
+            }
+            grouped.groupEnds.push_back(grouped.files.size());
+        }
+    }
+    return grouped;
+}
+
+void listRows(SearchContext& context, const GroupedFiles& grouped) {
+    ScanResult& r = context.result;
+    std::size_t first = 0;
+    for (const std::size_t end : grouped.groupEnds) {
+        ++r.groups;
+        for (std::size_t k = first; k < end; ++k) {
+            const Candidate& c = grouped.files[k];
+            if (k > first) {
+                ++r.totals.duplicateCount;
+                r.totals.duplicateSize += static_cast<std::int64_t>(c.size);
+            }
+            r.rows.push_back(makeResultRow(context.candidates, c, r.groups));
+        }
+        first = end;
+    }
+}
+
 } // namespace
 
 void FindDuplicatesBySize(SearchContext& context) {
@@ -178,6 +218,8 @@ void FindDuplicatesBySize(SearchContext& context) {
     // Groups are listed in run order; a cancelled scan lists the runs compared before the
     // first one it did not finish.
     ScanResult& r = context.result;
+    std::size_t listed = 0;
+    std::size_t groupedFiles = 0;
     for (SizeRun& run : runs) {
         while (run.outOfMemory) {
             // Retry compares the run again here; Abort goes on with the next size.
@@ -200,18 +242,15 @@ void FindDuplicatesBySize(SearchContext& context) {
         if (!run.groups) {
             break;
         }
+        ++listed;
         for (const auto& group : *run.groups) {
-            ++r.groups;
-            for (std::size_t k = 0; k < group.size(); ++k) {
-                const Candidate& c = run.members[group[k]];
-                if (k > 0) {
-                    ++r.totals.duplicateCount;
-                    r.totals.duplicateSize += static_cast<std::int64_t>(c.size);
-                }
-                r.rows.push_back(makeResultRow(context.candidates, c, r.groups));
-            }
+            groupedFiles += group.size();
         }
     }
+    GroupedFiles grouped = collectGrouped(runs, listed, groupedFiles);
+    std::vector<SizeRun>().swap(runs);
+    std::vector<Candidate>().swap(items);
+    listRows(context, grouped);
 }
 
 } // namespace pw

@@ -21,7 +21,8 @@ struct SearchContext {
 
 // Content search (byte to byte, fuzzy or CRC-32): groups of equal content among files of
 // equal size, in candidate order. Runs of equal size are compared on several threads; the
-// groups, their order and the totals are those of a pairwise walk in candidate order.
+// groups, their order and the totals are those of a pairwise walk in candidate order. The
+// candidate list is used up: it is empty afterwards (the folder texts stay).
 void FindDuplicatesBySize(SearchContext& context);
 
 // Groups of equal names (trimmed, without regard to case), whatever the size or content.
