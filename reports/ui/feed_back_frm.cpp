@@ -201,16 +201,16 @@ bool FeedBackFrm::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-bool FeedBackFrm::leavePriceBox(const QWidget* next) {
+void FeedBackFrm::leavePriceBox(const QWidget* next) {
     const bool priceMoot = next == m_ignore ||
                            (next != m_reasons[kPriceReason] &&
                             std::find(m_reasons.begin(), m_reasons.end(), next) != m_reasons.end());
     if (m_askingForPrice || priceMoot || !m_price->isVisible()) {
-        return true;
+        return;
     }
     const std::optional<UserMessage> message = checkPrice(typedText(m_price->text()));
     if (!message) {
-        return true;
+        return;
     }
     m_askingForPrice = true;
     showMessage(this, {displayText(message->title), displayText(message->text), MessageIcon::None,
@@ -219,7 +219,6 @@ bool FeedBackFrm::leavePriceBox(const QWidget* next) {
     m_price->setFocus(Qt::OtherFocusReason);
     // The box clears its selection when the focus-out that got here ends: select after it.
     QMetaObject::invokeMethod(m_price, &QLineEdit::selectAll, Qt::QueuedConnection);
-    return false;
 }
 
 void FeedBackFrm::submit() {

@@ -44,9 +44,9 @@ protected:
 private:
     void chooseReason(int index);
     int chosenReason() const;
-    // Whether leaving the price box for `next` may go ahead; shows the box's message and
-    // keeps the focus there when not.
-    bool leavePriceBox(const QWidget* next);
+    // The price box has been left for `next`: while its price matters and is not a number,
+    // shows the box's message and takes the focus back.
+    void leavePriceBox(const QWidget* next);
     void submit();
     void submitFinished(MailOutcome outcome);
     // Closes every window of the program, which ends it.
