@@ -58,6 +58,9 @@ constexpr Key kMaxSet{"MaxSet", "Value", "0"};
 constexpr Key kTotRun{"GenInfo", "TotRun", "0"};
 constexpr Key kInsDate{"GenInfo", "InsDate", "Null"};
 
+constexpr Key kMailHost{"Reports", "MailHost", "mail.pairwell.example"};
+constexpr Key kSupportAddress{"Reports", "SupportAddress", "support@pairwell.example"};
+
 std::string text(const SettingsStore& store, const Key& key) {
     return store.get(key.section, key.key, key.fallback);
 }
@@ -330,6 +333,10 @@ void recordScanStart(SettingsStore& store, std::time_t now) {
     }
     putWhole(store, kTotRun, info.totRun);
     put(store, kInsDate, info.insDate);
+}
+
+ReportMailSettings loadReportMailSettings(const SettingsStore& store) {
+    return {text(store, kMailHost), text(store, kSupportAddress)};
 }
 
 } // namespace pw

@@ -160,4 +160,17 @@ GenInfo loadGenInfo(const SettingsStore& store);
 // while it is still "Null". Both values are written back.
 void recordScanStart(SettingsStore& store, std::time_t now);
 
+// ---- "Reports" ----
+
+// Where the error and feedback reports go: "MailHost", the SMTP server as a host name or
+// address with an optional ":PORT", and "SupportAddress", the one address that sends and
+// receives every report. The defaults, "mail.pairwell.example" and
+// "support@pairwell.example", lie in a domain reserved for examples, so that no report
+// reaches anyone until a real server and address are configured.
+struct ReportMailSettings {
+    std::string mailHost;
+    std::string supportAddress;
+};
+ReportMailSettings loadReportMailSettings(const SettingsStore& store);
+
 } // namespace pw

@@ -1,6 +1,11 @@
+#include "app/mail_component.h"
 #include "app/startup.h"
 #include "app/ui/main_frm.h"
+#include "app/ui/main_window_report.h"
+#include "app/ui/qt_settings_store.h"
 #include "common/ui/ui_text.h"
+#include "reports/ui/feed_back_frm.h"
+#include "reports/ui/report_context.h"
 
 #include <QApplication>
 #include <QDir>
@@ -35,11 +40,16 @@ int main(int argc, char* argv[]) {
     const std::string commandLine =
         pw::commandLineText(std::vector<std::string>(argv + 1, argv + argc));
     if (pw::entryWindow(commandLine) == pw::StartWindow::Survey) {
-        // The uninstall survey window comes with the report windows; the survey start
-        // shows nothing until then, and never the main window.
-        return 0;
+        // The survey alone, never the main window; it mails through the same component.
+        pw::QtSettingsStore store;
+        if (const std::string library = shippedMailLibrary(); !library.empty()) {
+            pw::registerMailComponent(library);
+        }
+        pw::setReportContext({&store, {}});
+        return pw::runSurvey(store);
     }
     pw::MainFrm window(commandLine, shippedMailLibrary());
+    pw::connectReportsTo(window);
     window.show();
     return QApplication::exec();
 }

@@ -3,6 +3,10 @@
 #include "common/ui/center_form.h"
 #include "common/ui/modal.h"
 #include "common/ui/ui_text.h"
+#include "reports/get_sys_info.h"
+#include "reports/ui/report_context.h"
+#include "reports/ui/report_mail_job.h"
+#include "settings/settings_table.h"
 
 #include <QFormLayout>
 #include <QGroupBox>
@@ -10,6 +14,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextCursor>
 #include <QVBoxLayout>
 
 namespace pw {
@@ -31,7 +36,7 @@ QPushButton* button(QWidget* parent, const QString& name, const QString& text) {
 
 } // namespace
 
-BugFrm::BugFrm(const RuntimeError& error, QWidget* parent) : QDialog(parent) {
+BugFrm::BugFrm(const RuntimeError& error, QWidget* parent) : QDialog(parent), m_error(error) {
     setObjectName(QStringLiteral("BugFrm"));
     setWindowTitle(QStringLiteral("Bug Report(Build %1)").arg(kBuild));
 
@@ -71,50 +76,94 @@ BugFrm::BugFrm(const RuntimeError& error, QWidget* parent) : QDialog(parent) {
     addValue(QStringLiteral("Error Line"), QStringLiteral("lblErrLine"), displayText(error.detail));
     layout->addLayout(values);
 
-    auto* account = new QPlainTextEdit(this);
-    account->setObjectName(QStringLiteral("Text1"));
-    account->setAccessibleName(QStringLiteral("What you were doing"));
-    account->setPlainText(QStringLiteral(
+    m_account = new QPlainTextEdit(this);
+    m_account->setObjectName(QStringLiteral("Text1"));
+    m_account->setAccessibleName(QStringLiteral("What you were doing"));
+    m_account->setPlainText(QStringLiteral(
         "< Please describe here what you were doing exactly when this error occurred >"));
-    account->selectAll();
-    layout->addWidget(account);
+    m_account->selectAll();
+    layout->addWidget(m_account);
 
-    auto* status = new QGroupBox(this);
-    status->setObjectName(QStringLiteral("StatusFrame"));
-    auto* statusLayout = new QVBoxLayout(status);
-    auto* statusBox = new QPlainTextEdit(status);
-    statusBox->setObjectName(QStringLiteral("txtStatus"));
-    statusBox->setReadOnly(true);
-    statusBox->setAccessibleName(QStringLiteral("Sending Status"));
-    statusLayout->addWidget(statusBox);
-    status->hide();
-    layout->addWidget(status);
+    m_status = new QGroupBox(this);
+    m_status->setObjectName(QStringLiteral("StatusFrame"));
+    auto* statusLayout = new QVBoxLayout(m_status);
+    m_statusBox = new QPlainTextEdit(m_status);
+    m_statusBox->setObjectName(QStringLiteral("txtStatus"));
+    m_statusBox->setReadOnly(true);
+    m_statusBox->setAccessibleName(QStringLiteral("Sending Status"));
+    // Room for every line of a delivered report without scrolling.
+    m_statusBox->setMinimumHeight(m_statusBox->fontMetrics().lineSpacing() * 7);
+    statusLayout->addWidget(m_statusBox);
+    m_status->hide();
+    layout->addWidget(m_status);
 
     auto* buttons = new QHBoxLayout;
-    QPushButton* retry = button(this, QStringLiteral("Command1"), QStringLiteral("Retry"));
-    QPushButton* abort = button(this, QStringLiteral("Command2"), QStringLiteral("Abort"));
-    QPushButton* send =
-        button(this, QStringLiteral("Command3"), QStringLiteral("Send Error Report"));
-    send->setEnabled(false);
-    buttons->addWidget(send);
+    m_retry = button(this, QStringLiteral("Command1"), QStringLiteral("Retry"));
+    m_abort = button(this, QStringLiteral("Command2"), QStringLiteral("Abort"));
+    m_send = button(this, QStringLiteral("Command3"), QStringLiteral("Send Error Report"));
+    buttons->addWidget(m_send);
     buttons->addStretch();
-    buttons->addWidget(retry);
-    buttons->addWidget(abort);
+    buttons->addWidget(m_retry);
+    buttons->addWidget(m_abort);
     layout->addLayout(buttons);
     // The keyboard follows the row as it is drawn, not the order the buttons were made.
-    setTabOrder(statusBox, send);
-    setTabOrder(send, retry);
-    setTabOrder(retry, abort);
-    connect(retry, &QPushButton::clicked, this, [this] { done(kRetry); });
-    connect(abort, &QPushButton::clicked, this, [this] { done(kAbort); });
+    setTabOrder(m_statusBox, m_send);
+    setTabOrder(m_send, m_retry);
+    setTabOrder(m_retry, m_abort);
+    connect(m_retry, &QPushButton::clicked, this, [this] { done(kRetry); });
+    connect(m_abort, &QPushButton::clicked, this, [this] { done(kAbort); });
+    connect(m_send, &QPushButton::clicked, this, &BugFrm::sendErrorReport);
 
-    account->setFocus();
+    m_mail = new ReportMailJob(this);
+    connect(m_mail, &ReportMailJob::statusLine, this, &BugFrm::AppendStatus);
+    connect(m_mail, &ReportMailJob::finished, this, &BugFrm::sendFinished);
+
+    m_account->setFocus();
     setMinimumWidth(480);
     adjustSize();
 }
 
 void BugFrm::reject() {
     done(kAbort);
+}
+
+void BugFrm::AppendStatus(const QString& text) {
+    m_statusBox->moveCursor(QTextCursor::End);
+    m_statusBox->insertPlainText(text + QLatin1Char('\n'));
+    m_statusBox->moveCursor(QTextCursor::End);
+}
+
+void BugFrm::sendErrorReport() {
+    // Everything the message needs is read here; the worker composes it from copies.
+    ErrorReport report{m_error, std::nullopt, typedText(m_account->toPlainText())};
+    if (reportContext().mainWindow) {
+        report.mainWindow = reportContext().mainWindow();
+    }
+    const std::string header = reportHeader(reportSettings());
+    const ReportMailSettings target = loadReportMailSettings(reportSettings());
+
+    for (QPushButton* button : {m_send, m_retry, m_abort}) {
+        button->setEnabled(false);
+    }
+    m_statusBox->clear();
+    m_status->show();
+    m_mail->start(ReportKind::ErrorReport, target.mailHost, target.supportAddress,
+                  [header, report = std::move(report)] {
+                      return errorReportMessage(header, BuildSystemInfo(), report);
+                  });
+}
+
+void BugFrm::sendFinished(MailOutcome outcome) {
+    // The send button stays disabled: one report per failure.
+    m_retry->setEnabled(true);
+    m_abort->setEnabled(true);
+    // A window the user has closed meanwhile shows nothing more.
+    if (outcome == MailOutcome::Sent && isVisible()) {
+        const UserMessage received = reportReceivedMessage();
+        showMessage(this, {displayText(received.title), displayText(received.text),
+                           MessageIcon::None, MessageButtons::Ok, MessageAnswer::Ok});
+        done(kAbort);
+    }
 }
 
 ErrorAnswer ShowErrorReport(QWidget* parent, const RuntimeError& error) {

@@ -31,7 +31,9 @@ std::string everything(const SettingsStore& store) {
     const MaxSizeValues m = loadMaxSizeValues(store);
     out << m.option.value_or(0) << '|' << m.text << '|' << m.unitIndex << '|';
     const GenInfo info = loadGenInfo(store);
-    out << info.totRun << '|' << info.insDate;
+    out << info.totRun << '|' << info.insDate << '|';
+    const ReportMailSettings mail = loadReportMailSettings(store);
+    out << mail.mailHost << '|' << mail.supportAddress;
     return out.str();
 }
 
@@ -39,7 +41,8 @@ TEST(SettingsTable, AnEmptyStoreGivesEveryDefault) {
     const MemorySettingsStore store;
     EXPECT_EQ(everything(store), "12000 8000 0 0|2000 2500 2500 9000|101211|"
                                  "All files(*.*)|10||1021|1000||KB|All files(*.*)|1|"
-                                 "All files(*.*)|1|0|0|0|Null");
+                                 "All files(*.*)|1|0|0|0|Null|"
+                                 "mail.pairwell.example|support@pairwell.example");
     const MaskList masks = LoadFileMaskList(store);
     EXPECT_FALSE(masks.stored);
     EXPECT_EQ(masks.masks.size(), 10u);
@@ -58,6 +61,11 @@ TEST(SettingsTable, EveryValueIsWrittenUnderItsSectionAndKey) {
     saveExportChoices(store, {3, true, 4, false});
     saveAdvMarkingValues(store, {2, 1, 0, 3, "2.9", "MB", "*.jpg", false, "*.doc"});
     saveMaxSizeValues(store, {3, "1.5", 2});
+    store.saveValue("Reports", "MailHost", "127.0.0.1:2525");
+    store.saveValue("Reports", "SupportAddress", "help@example.org");
+    const ReportMailSettings mail = loadReportMailSettings(store);
+    EXPECT_EQ(mail.mailHost, "127.0.0.1:2525");
+    EXPECT_EQ(mail.supportAddress, "help@example.org");
 
     const std::vector<std::array<std::string, 3>> expected{
         {"WindowSize", "W", "1234.5"},

@@ -30,13 +30,17 @@ std::string commands(const std::string& from = "from@example.org",
     return "MAIL FROM:<" + from + ">\r\nRCPT TO:<" + to + ">\r\nDATA\r\n";
 }
 
+const std::string AsciiContent = "Content-Type: text/plain; charset=us-ascii\r\n";
+const std::string Utf8Content = "Content-Type: text/plain; charset=utf-8\r\n"
+                                "Content-Transfer-Encoding: 8bit\r\n";
+
 // The message as it must appear after DATA; `wireBody` is already in its wire form.
 std::string message(const std::string& subject, const std::string& wireBody,
                     const std::string& from = "from@example.org",
-                    const std::string& to = "to@example.org") {
+                    const std::string& to = "to@example.org",
+                    const std::string& content = AsciiContent) {
     return "Subject: " + subject + "\r\nFrom: " + from + "\r\nTo: " + to +
-           "\r\nMIME-Version: 1.0\r\nX-Mailer: VelomailWire - version 1.0\r\n"
-           "Content-Type: text/plain; charset=us-ascii\r\n\r\n" +
+           "\r\nMIME-Version: 1.0\r\nX-Mailer: VelomailWire - version 1.0\r\n" + content + "\r\n" +
            wireBody + "\r\n.\r\n";
 }
 
@@ -100,11 +104,16 @@ TEST_F(VelomailSession, MessagesShareOneConnectionInTheirWireForm) {
         {u"Dots", u".\r\nMAIL FROM:<evil@example.org>\r\n.leading\n..two\rbare cr\r\r\nend .\n",
          message("Dots", "..\r\nMAIL FROM:<evil@example.org>\r\n..leading\r\n...two\r\nbare "
                          "cr\r\n\r\nend .\r\n")},
-        // Text outside ASCII goes out as UTF-8; an unpaired surrogate as U+FFFD.
-        {u"Gr\u00FC\u00DFe \U0001F600", unpaired,
+        // Text outside ASCII goes out as UTF-8; an unpaired surrogate as U+FFFD. The body's
+        // label names the charset it is really in: a subject outside ASCII does not change
+        // it, a body outside ASCII does (it was labelled us-ascii and arrived garbled).
+        {u"Gr\u00FC\u00DFe \U0001F600", u"plain",
          message("Gr\xC3\xBC\xC3\x9F"
                  "e \xF0\x9F\x98\x80",
-                 "x\xEF\xBF\xBDy")},
+                 "plain")},
+        {u"Name", u"J\u00FCrgen " + unpaired,
+         message("Name", "J\xC3\xBCrgen x\xEF\xBF\xBDy", "from@example.org", "to@example.org",
+                 Utf8Content)},
     };
     Script script = Script::greeted();
     std::string expected = helo();

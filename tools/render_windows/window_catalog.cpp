@@ -6,6 +6,8 @@
 #include "app/ui/main_frm.h"
 #include "app/ui/scan_commands.h"
 #include "reports/ui/bug_frm.h"
+#include "reports/ui/feed_back_frm.h"
+#include "reports/ui/report_context.h"
 #include "results/ui/result_list_view.h"
 #include "search/ui/frm_too_many_files.h"
 #include "search/ui/fuzzy_frm.h"
@@ -16,6 +18,10 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTimer>
 #include <array>
 #include <utility>
@@ -94,8 +100,56 @@ const RuntimeError kSampleError{
     5, "Permission denied", "CompareFiles",
     "/home/user/Pictures/holiday 2019/beach at sunset, the second evening.jpg"};
 
+// Presses the window's send button with the mail host on a closed local port, and waits
+// for the failed connection's status lines: nothing ever leaves the machine.
+template <class Window>
+std::unique_ptr<QWidget> notSent(std::unique_ptr<Window> frm, const char* sendButton) {
+    frm->show();
+    auto* send = frm->template findChild<QPushButton*>(QLatin1String(sendButton));
+    send->click();
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&loop, &frm] {
+        if (frm->template findChild<QPushButton*>(QStringLiteral("Command1"))->isEnabled()) {
+            loop.quit();
+        }
+    });
+    poll.start(20);
+    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+    loop.exec();
+    return frm;
+}
+
+std::unique_ptr<QWidget> bugFrmNotSent(WindowContext& context) {
+    context.store.saveValue("Reports", "MailHost", "127.0.0.1:1");
+    const ReportContext saved = reportContext();
+    setReportContext({&context.store, {}});
+    auto frm = std::make_unique<BugFrm>(kSampleError);
+    frm->findChild<QPlainTextEdit*>(QStringLiteral("Text1"))
+        ->setPlainText(QStringLiteral("I marked the pictures and pressed Delete."));
+    auto shown = notSent(std::move(frm), "Command3");
+    setReportContext(saved);
+    return shown;
+}
+
+// The survey with the price reason chosen and a few answers typed.
+std::unique_ptr<FeedBackFrm> answeredSurvey(WindowContext& context) {
+    auto frm = std::make_unique<FeedBackFrm>(context.store);
+    frm->findChild<QRadioButton*>(QStringLiteral("Opt7"))->click();
+    frm->findChild<QLineEdit*>(QStringLiteral("txtPrice"))->setText(QStringLiteral("15"));
+    frm->findChild<QLineEdit*>(QStringLiteral("txtName"))->setText(QStringLiteral("Ana Lima"));
+    frm->findChild<QPlainTextEdit*>(QStringLiteral("txtDesc"))
+        ->setPlainText(QStringLiteral("It found my duplicates, but I only needed it once."));
+    return frm;
+}
+
+std::unique_ptr<QWidget> feedBackFrmNotSent(WindowContext& context) {
+    context.store.saveValue("Reports", "MailHost", "127.0.0.1:1");
+    return notSent(answeredSurvey(context), "Command1");
+}
+
 // One line per window and state.
-const std::array<CatalogWindow, 12> kWindows{{
+const std::array<CatalogWindow, 16> kWindows{{
     {"MainFrm", [](WindowContext&) -> std::unique_ptr<QWidget> { return mainFrm(); }},
     {"MainFrm-paths",
      [](WindowContext&) -> std::unique_ptr<QWidget> { return mainFrm(kSamplePaths); }},
@@ -110,6 +164,11 @@ const std::array<CatalogWindow, 12> kWindows{{
      }},
     {"AboutFrm", [](WindowContext&) { return std::make_unique<AboutFrm>(); }},
     {"BugFrm", [](WindowContext&) { return std::make_unique<BugFrm>(kSampleError); }},
+    {"BugFrm-not-sent", bugFrmNotSent},
+    {"FeedBackFrm", [](WindowContext& c) { return std::make_unique<FeedBackFrm>(c.store); }},
+    {"FeedBackFrm-price",
+     [](WindowContext& c) -> std::unique_ptr<QWidget> { return answeredSurvey(c); }},
+    {"FeedBackFrm-not-sent", feedBackFrmNotSent},
     {"frmTooManyFiles", [](WindowContext&) { return std::make_unique<frmTooManyFiles>(123456); }},
     {"FuzzyFrm", [](WindowContext&) { return std::make_unique<FuzzyFrm>(); }},
     {"SaveFrm-save", [](WindowContext& c) { return saveFrm(c, SaveFrm::Mode::Save); }},

@@ -15,6 +15,7 @@ struct LoadedModule {
     void* handle = nullptr;
     DllGetClassObjectFn getClassObject = nullptr;
     DllCanUnloadNowFn canUnloadNow = nullptr;
+    VmFreeStringFn freeString = nullptr;
     std::size_t objects = 0;
 };
 
@@ -67,6 +68,7 @@ HRESULT acquireModule(const std::string& path, LoadedModule*& module) {
         loaded.getClassObject =
             reinterpret_cast<DllGetClassObjectFn>(dlsym(handle, "DllGetClassObject"));
         loaded.canUnloadNow = reinterpret_cast<DllCanUnloadNowFn>(dlsym(handle, "DllCanUnloadNow"));
+        loaded.freeString = reinterpret_cast<VmFreeStringFn>(dlsym(handle, "VmFreeString"));
         if (loaded.getClassObject == nullptr || loaded.canUnloadNow == nullptr) {
             dlclose(handle);
             return CO_E_ERRORINDLL;
@@ -115,6 +117,13 @@ void ObjectRef::reset() {
     }
     if (m_module != nullptr) {
         releaseModule(std::exchange(m_module, nullptr));
+    }
+}
+
+void ObjectRef::freeString(char16_t* text) const {
+    // The string was allocated inside the library; only the library may free it.
+    if (text != nullptr && m_module != nullptr && m_module->freeString != nullptr) {
+        m_module->freeString(text);
     }
 }
 

@@ -34,6 +34,9 @@ public:
         return static_cast<I*>(m_object);
     }
     void reset();
+    // Frees a result string of the object's methods through its library's VmFreeString;
+    // null is allowed. A library without that entry point keeps its strings.
+    void freeString(char16_t* text) const;
 
 private:
     friend HRESULT createObject(const GUID&, const GUID&, ObjectRef&);

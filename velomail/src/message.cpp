@@ -33,6 +33,11 @@ void appendBody(std::string& out, std::string_view body) {
     }
 }
 
+bool isAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 bool isValidPort(std::string_view port) {
     unsigned value = 0;
     const auto* end = port.data() + port.size();
@@ -59,7 +64,16 @@ std::string buildMessage(std::string_view to, std::string_view from, std::string
     out.append("To: ").append(to).append("\r\n");
     out.append("MIME-Version: 1.0\r\n");
     out.append("X-Mailer: VelomailWire - version 1.0\r\n");
-    out.append("Content-Type: text/plain; charset=us-ascii\r\n");
+    // The body travels as the UTF-8 the interface's texts convert to. Labelled us-ascii it
+    // would arrive garbled wherever it holds more than ASCII, so such a body names its real
+    // charset and, as 8-bit data, its transfer encoding (RFC 2045 6.2); a plain ASCII body
+    // keeps the short header.
+    if (isAscii(body)) {
+        out.append("Content-Type: text/plain; charset=us-ascii\r\n");
+    } else {
+        out.append("Content-Type: text/plain; charset=utf-8\r\n");
+        out.append("Content-Transfer-Encoding: 8bit\r\n");
+    }
     out.append("\r\n");
     appendBody(out, body);
     out.append("\r\n.\r\n");

@@ -28,7 +28,8 @@ bool isSafeHeaderText(std::string_view text);
 // The message text sent after DATA, up to and including the final "." line: the header
 // lines, a blank line, the body and the end-of-data mark. Every line ends in CR LF
 // (RFC 5321 2.3.8): bare LF and bare CR in `body` become CR LF. Body lines starting with "."
-// get a second one (RFC 5321 4.5.2), so no body line can end the data early.
+// get a second one (RFC 5321 4.5.2), so no body line can end the data early. A body of
+// plain ASCII is labelled "charset=us-ascii"; any other body "charset=utf-8", 8-bit.
 std::string buildMessage(std::string_view to, std::string_view from, std::string_view subject,
                          std::string_view body);
 

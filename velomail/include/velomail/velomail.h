@@ -143,7 +143,9 @@ public:
     virtual HRESULT Open(const char16_t* SmtpAddr, char16_t** pRet) = 0;
     // Sends one message from `From` to `To`. Addresses containing CR, LF, "<" or ">", a
     // subject containing CR or LF, a sender longer than 241 or a recipient longer than 243
-    // bytes (UTF-8) are refused with "FAIL" before anything is sent.
+    // bytes (UTF-8) are refused with "FAIL" before anything is sent. The texts go out as
+    // UTF-8; a message text outside ASCII is labelled "charset=utf-8", any other
+    // "charset=us-ascii".
     virtual HRESULT Send(const char16_t* To, const char16_t* From, const char16_t* Subj,
                          const char16_t* Msg, char16_t** pRet) = 0;
     // Says goodbye to the server and closes the connection, even when the goodbye fails.
@@ -170,4 +172,5 @@ VELOMAIL_EXPORT void VmFreeString(char16_t* text);
 
 using DllGetClassObjectFn = HRESULT (*)(const GUID&, const GUID&, void**);
 using DllCanUnloadNowFn = HRESULT (*)();
+using VmFreeStringFn = void (*)(char16_t*);
 }

@@ -1,0 +1,120 @@
+// The report texts: the header from the settings, both messages line by line, and the rule
+// of the survey's price box.
+
+#include "reports/report_text.h"
+
+#include <gtest/gtest.h>
+
+namespace pw {
+namespace {
+
+const std::string kSystem = "Computer Name: desk\r\nOS : Linux\r\n";
+
+TEST(ReportHeader, TellsTheInstallDateAndRunCountNullAndZeroBeforeTheFirstScan) {
+    MemorySettingsStore store;
+    EXPECT_EQ(reportHeader(store), "Install Date: Null Total Runs: 0\r\n\r\n");
+    store.saveValue("GenInfo", "InsDate", "3/7/2024 9:05:01 PM");
+    store.saveValue("GenInfo", "TotRun", "42");
+    EXPECT_EQ(reportHeader(store), "Install Date: 3/7/2024 9:05:01 PM Total Runs: 42\r\n\r\n");
+}
+
+TEST(ErrorReportMessage, CarriesTheFailureTheMainWindowAndTheUsersAccountLineByLine) {
+    ErrorReport report;
+    report.error = {53, "File not found", "Delete Files X", "/data/a b/\xff.txt"};
+    report.mainWindow = MainWindowState{SearchMethod::ByteToByte,
+                                        true,
+                                        {"Total Files Marked 2 Size 3.00 KB", "Duplicates : 4",
+                                         "Files : 9", "Folders : 2", "00:00:03"},
+                                        {{"/data/", "Yes", "All files(*.*)", "10", "", kSearchIcon},
+                                         {"/data/cache/", "No", "*.tmp", "", "20", kExcludeIcon}}};
+    report.account = "I pressed Delete\nand then\r\nit failed";
+    EXPECT_EQ(errorReportMessage("HEADER\r\n\r\n", kSystem, report),
+              "HEADER\r\n\r\n"
+              "Computer Name: desk\r\nOS : Linux\r\n"
+              "\r\n"
+              "Error# 53-File not found\r\n"
+              "Procedure: Delete Files X Line#: /data/a b/\xff.txt\r\n"
+              "Version: 3.0-3005\r\n"
+              "Search Engine: Byte-By-Byte, Fuzzy Logic:1\r\n"
+              "Status: Total Files Marked 2 Size 3.00 KB{}Duplicates : 4{}Files : 9{}"
+              "Folders : 2{}00:00:03\r\n"
+              "\r\n"
+              "Search Parameters:\r\n"
+              "/data/ {SF} Yes {FT} All files(*.*) {MN} 10 {MX} \r\n"
+              "/data/cache/ {SF} No {FT} *.tmp {MN}  {MX} 20\r\n"
+              "\r\n"
+              "Customer Feed Back:\r\n"
+              "\r\n"
+              "I pressed Delete\r\nand then\r\nit failed\r\n");
+
+    const std::pair<SearchMethod, const char*> methods[] = {
+        {SearchMethod::Crc32, "Search Engine: CRC32\r\n"},
+        {SearchMethod::SameName, "Search Engine: Same Names\r\n"},
+        {SearchMethod::ZeroSize, "Search Engine: Zero Size\r\n"}};
+    for (const auto& [method, line] : methods) {
+        report.mainWindow->method = method;
+        EXPECT_NE(errorReportMessage("", "", report).find(line), std::string::npos) << line;
+    }
+    report.mainWindow->method = SearchMethod::ByteToByte;
+    report.mainWindow->fuzzy = false;
+    EXPECT_NE(errorReportMessage("", "", report).find("Fuzzy Logic:0\r\nStatus: "),
+              std::string::npos);
+}
+
+TEST(ErrorReportMessage, WithoutAMainWindowLeavesOutItsSearchState) {
+    ErrorReport report;
+    report.error = {5, "Invalid procedure call", "Loading", "12"};
+    EXPECT_EQ(errorReportMessage("H\r\n\r\n", "S\r\n", report),
+              "H\r\n\r\nS\r\n\r\n"
+              "Error# 5-Invalid procedure call\r\n"
+              "Procedure: Loading Line#: 12\r\n"
+              "Version: 3.0-3005\r\n"
+              "\r\n"
+              "Customer Feed Back:\r\n"
+              "\r\n"
+              "\r\n");
+}
+
+TEST(FeedbackMessage, CarriesTheReasonAndTheUsersAnswersWithNoLineEndAfterTheLast) {
+    const Feedback feedback{kPriceReason, "J\xC3\xBCrgen", "j@example.org", "19.99",
+                            "Too dear\nfor me"};
+    EXPECT_EQ(feedbackMessage("HEADER\r\n\r\n", kSystem, feedback),
+              "HEADER\r\n\r\n"
+              "Computer Name: desk\r\nOS : Linux\r\n"
+              "\r\n"
+              "I was dissuaded by the price\r\n"
+              "\r\n"
+              "Name : J\xC3\xBCrgen\r\n"
+              "Email : j@example.org\r\n"
+              "Price  : 19.99\r\n"
+              "\r\n"
+              "Too dear\r\nfor me");
+    // The reasons keep their trailing blanks in the mail.
+    EXPECT_NE(feedbackMessage("", "", {0, "", "", "", ""})
+                  .find("\r\nI am completely satisfied, but don't need it at this point \r\n"),
+              std::string::npos);
+}
+
+TEST(PriceBox, AsksForAPriceWhenEmptyAndRefusesCharacters) {
+    for (const char* empty : {"", "   "}) {
+        const auto message = checkPrice(empty);
+        ASSERT_TRUE(message) << '"' << empty << '"';
+        EXPECT_EQ(message->title, "Please tell us");
+        EXPECT_EQ(message->text,
+                  "Please tell us what will be the Best Price for Pairwell in dollars");
+    }
+    for (const char* characters : {"abc", "12 dollars", "1.2.3"}) {
+        const auto message = checkPrice(characters);
+        ASSERT_TRUE(message) << characters;
+        EXPECT_EQ(message->title, "Error");
+        EXPECT_EQ(message->text,
+                  "Please tell us the Best Price for Pairwell in dollars.\nCharacters are not "
+                  "allowed");
+    }
+    for (const char* price : {"20", " 9.99 ", "0"}) {
+        EXPECT_FALSE(checkPrice(price)) << price;
+    }
+}
+
+} // namespace
+} // namespace pw
