@@ -67,6 +67,10 @@ MailOutcome MailSession::send(const ReportMail& mail, const StatusSink& status) 
     if (sent) {
         status("We received your feedback.");
         status("Thank you very much for your help and support.");
+    } else {
+        // Without a line of its own, a refused mail would leave "please wait..." as the
+        // last word, as if it were still on its way.
+        status(kSendRefusedLine);
     }
     // The connection is not kept for a later report: a server drops an idle client anyway.
     answeredOk([](ISmtp* smtp, char16_t** answer) { return smtp->Close(answer); });

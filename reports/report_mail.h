@@ -21,6 +21,9 @@ struct ReportMail {
 
 enum class MailOutcome { OpenFailed, Sent, SendFailed };
 
+inline constexpr const char* kSendRefusedLine =
+    "The mail server did not accept your report. Please try again later.";
+
 // Receives each status line as its step ends.
 using StatusSink = std::function<void(const std::string& line)>;
 
@@ -37,9 +40,9 @@ public:
     // support."; or, when the object cannot be made or the server not opened, "An error
     // occured when trying to connect to the server." and "Please make sure your Internet
     // connection is active and try again.", for feedback with a third line that points to
-    // the Ignore button. A refused Send adds no line. The subject follows the kind. After
-    // an opened connection the session says goodbye to the server (Close), whatever Send
-    // answered; Close's own answer changes nothing.
+    // the Ignore button; or, when the server refuses the mail, kSendRefusedLine. The
+    // subject follows the kind. After an opened connection the session says goodbye to the
+    // server (Close), whatever Send answered; Close's own answer changes nothing.
     MailOutcome send(const ReportMail& mail, const StatusSink& status);
 
 private:

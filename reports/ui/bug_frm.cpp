@@ -154,7 +154,9 @@ void BugFrm::sendErrorReport() {
 }
 
 void BugFrm::sendFinished(MailOutcome outcome) {
-    // The send button stays disabled: one report per failure.
+    // One report per failure: the send button stays disabled once a report went out, and
+    // comes back after an attempt that failed, as the status lines ask the user to try again.
+    m_send->setEnabled(outcome != MailOutcome::Sent);
     m_retry->setEnabled(true);
     m_abort->setEnabled(true);
     // A window the user has closed meanwhile shows nothing more.

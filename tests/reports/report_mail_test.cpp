@@ -101,13 +101,13 @@ TEST_F(ReportMailTest, ARefusedOpenGivesTheConnectionLinesAndTheObjectServesTheN
     EXPECT_NE(refusing.received(1).find("Subject: Pairwell Feed Back\r\n"), std::string::npos);
 }
 
-TEST_F(ReportMailTest, ARefusedSendAddsNoLineAndStillSaysGoodbye) {
+TEST_F(ReportMailTest, ARefusedSendSaysSoAndStillSaysGoodbye) {
     Script script = Script::greeted();
     script.answer("550 sender refused\r\n").answer("250 reset\r\n").answer("221 bye\r\n");
     ScriptedSmtpServer server({script});
     MailSession session;
     EXPECT_EQ(send(session, ReportKind::ErrorReport, hostOf(server), "m", MailOutcome::SendFailed),
-              join({kOpening, kConnected}));
+              join({kOpening, kConnected, {kSendRefusedLine}}));
     EXPECT_TRUE(server.received(0).ends_with("RSET\r\nQUIT\r\n"));
 }
 

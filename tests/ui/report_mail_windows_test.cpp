@@ -139,12 +139,15 @@ TEST_F(ReportMailWindows, AFailedConnectionLeavesRetryAndAbortWorking) {
     ASSERT_TRUE(test::waitUntil([&] { return setup.sendEnded(); }));
     EXPECT_EQ(statusLines(report), kOpening + kOpenFailed);
     EXPECT_TRUE(report.isVisible());
-    EXPECT_FALSE(button(report, "Command3")->isEnabled()); // one report per failure
+    // The lines ask the user to try again: the send button is usable again.
+    EXPECT_TRUE(button(report, "Command3")->isEnabled());
     button(report, "Command1")->click();
     EXPECT_EQ(report.result(), BugFrm::kRetry);
 }
 
-TEST_F(ReportMailWindows, ARefusedSendLeavesTheWindowWaitingForTheUser) {
+// A refused mail once left "please wait..." as the last status line, with no way to try
+// again.
+TEST_F(ReportMailWindows, ARefusedSendSaysSoAndLetsTheUserTryAgain) {
     Script script = Script::greeted();
     script.answer("550 sender refused\r\n").answer("250 reset\r\n").answer("221 bye\r\n");
     ScriptedSmtpServer server({script});
@@ -152,8 +155,9 @@ TEST_F(ReportMailWindows, ARefusedSendLeavesTheWindowWaitingForTheUser) {
     BugFrm& report = *setup.report;
     button(report, "Command3")->click();
     ASSERT_TRUE(test::waitUntil([&] { return setup.sendEnded(); }));
-    EXPECT_EQ(statusLines(report), kOpening + kConnected);
+    EXPECT_EQ(statusLines(report), kOpening + kConnected + QStringList{kSendRefusedLine});
     EXPECT_TRUE(report.isVisible());
+    EXPECT_TRUE(button(report, "Command3")->isEnabled());
     button(report, "Command2")->click();
     EXPECT_EQ(report.result(), BugFrm::kAbort);
 }
