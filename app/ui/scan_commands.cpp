@@ -119,9 +119,6 @@ void ScanCommands::connectCommands() {
     command("MScan", [this] { StartScan(); });
     command("MSaveSession", [this] { saveSession(); });
     command("MLoadSession", [this] { loadSession(); });
-    command("MMarkAllDuplicates", [this] { markCommand(&MarkAllDuplicates); });
-    command("MMarkAll", [this] { markCommand(&MarkAll); });
-    command("MNone", [this] { markCommand(&MarkNone); });
 }
 
 // ---- Scanning ----
@@ -297,22 +294,6 @@ void ScanCommands::loadSession() {
     // The load starts once the dialog is gone, so that the busy window is not behind it.
     if (!chosen.empty()) {
         OpenPairwellFile(chosen, reScan);
-    }
-}
-
-// ---- Marking ----
-
-void ScanCommands::markCommand(MarkOutcome (*command)(ResultTable&)) {
-    showMarkOutcome(command(m_table));
-}
-
-void ScanCommands::showMarkOutcome(const MarkOutcome& outcome) {
-    m_list->applyChanges();
-    if (outcome.totalsText) {
-        m_window.statusPanel(1)->setText(text(*outcome.totalsText));
-    }
-    if (outcome.message) {
-        showUserMessage(&m_window, *outcome.message, MessageIcon::Critical);
     }
 }
 

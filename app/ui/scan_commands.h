@@ -1,8 +1,7 @@
 #pragma once
 // The main window's work on results: the Scan command, session loading and saving, the
-// result list with its marking commands, and the status bar texts of all of them. It sets
-// the main window's hooks and connects its commands, so that MainFrm itself only holds the
-// controls.
+// result list, and the status bar texts of all of them. It sets the main window's hooks and
+// connects its commands, so that MainFrm itself only holds the controls.
 //
 // Scans and session loads run on a worker (ScanJob, SessionLoadJob); the window is busy
 // meanwhile and takes the finished table in one step.
@@ -75,8 +74,6 @@ private:
     void saveSession();
     void loadSession();
     void showIssues();
-    void showMarkOutcome(const MarkOutcome& outcome);
-    void markCommand(MarkOutcome (*command)(ResultTable&));
 
     MainFrm& m_window;
     ResultTable m_table;

@@ -8,6 +8,8 @@
 #include "reports/ui/bug_frm.h"
 #include "reports/ui/feed_back_frm.h"
 #include "reports/ui/report_context.h"
+#include "results/ui/adv_mark_frm.h"
+#include "results/ui/frm_max_size.h"
 #include "results/ui/result_list_view.h"
 #include "search/ui/frm_too_many_files.h"
 #include "search/ui/fuzzy_frm.h"
@@ -22,7 +24,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabWidget>
 #include <QTimer>
+#include <QTreeWidget>
 #include <array>
 #include <utility>
 
@@ -91,6 +95,36 @@ std::unique_ptr<QWidget> saveFrm(WindowContext& context, SaveFrm::Mode mode) {
     return frm;
 }
 
+// The limit dialog as it first opens: "CD (700 MB)" chosen.
+std::unique_ptr<QWidget> maxSizeFrm(WindowContext& context) {
+    static std::optional<double> maxSizeValue;
+    return std::make_unique<frmMaxSize>(context.store, maxSizeValue);
+}
+
+// The advanced marking dialog on either tab: a size limit typed in, and the folders of a
+// scanned collection with a folder and its sub-folder checked.
+std::unique_ptr<QWidget> advMarkFrm(WindowContext& context, bool foldersTab) {
+    static ResultTable table;
+    AdvMarkingSettings settings;
+    chooseSizeRule(settings, SizeRule::KeepLarger);
+    settings.sizeLimit = SizeLimitChoice::Specify;
+    settings.sizeText = "650";
+    settings.sizeUnit = "MB";
+    settings.folderMask = std::string(kBuiltInFileMasks[3]);
+    SaveAdvMarkingSettings(context.store, settings);
+    auto frm = std::make_unique<AdvMarkFrm>(context.store, table, [] { return true; });
+    frm->setFolders({"/home/user/Pictures/holiday 2019/", "/home/user/Pictures/imported/",
+                     "/home/user/Music/Album/", "/home/user/Music/Downloads/",
+                     "/home/user/Documents/", "/home/user/Documents/old/"});
+    if (foldersTab) {
+        frm->findChild<QTabWidget*>(QStringLiteral("TabStrip1"))->setCurrentIndex(1);
+        auto* folders = frm->findChild<QTreeWidget*>(QStringLiteral("lvFolders"));
+        folders->topLevelItem(0)->setCheckState(0, Qt::Checked);
+        folders->topLevelItem(1)->setCheckState(0, Qt::Checked);
+    }
+    return frm;
+}
+
 const std::vector<SearchPathEntry> kSamplePaths{
     {"/home/user/Pictures", "Yes", "Images  (*.bmp *.gif *.jpg)", "10", "", kSearchIcon},
     {"/home/user/Pictures/cache", "Yes", "", "", "", kExcludeIcon},
@@ -149,7 +183,7 @@ std::unique_ptr<QWidget> feedBackFrmNotSent(WindowContext& context) {
 }
 
 // One line per window and state.
-const std::array<CatalogWindow, 16> kWindows{{
+const auto kWindows = std::to_array<CatalogWindow>({
     {"MainFrm", [](WindowContext&) -> std::unique_ptr<QWidget> { return mainFrm(); }},
     {"MainFrm-paths",
      [](WindowContext&) -> std::unique_ptr<QWidget> { return mainFrm(kSamplePaths); }},
@@ -173,7 +207,10 @@ const std::array<CatalogWindow, 16> kWindows{{
     {"FuzzyFrm", [](WindowContext&) { return std::make_unique<FuzzyFrm>(); }},
     {"SaveFrm-save", [](WindowContext& c) { return saveFrm(c, SaveFrm::Mode::Save); }},
     {"SaveFrm-open", [](WindowContext& c) { return saveFrm(c, SaveFrm::Mode::Open); }},
-}};
+    {"frmMaxSize", maxSizeFrm},
+    {"AdvMarkFrm-range", [](WindowContext& c) { return advMarkFrm(c, false); }},
+    {"AdvMarkFrm-folders", [](WindowContext& c) { return advMarkFrm(c, true); }},
+});
 
 } // namespace
 
