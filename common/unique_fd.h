@@ -23,6 +23,8 @@ public:
 
     int get() const { return m_fd; }
     bool valid() const { return m_fd >= 0; }
+    // Hands the descriptor over; it is no longer closed here.
+    int release() { return std::exchange(m_fd, -1); }
     void reset(int fd = -1) {
         if (m_fd >= 0) {
             ::close(m_fd);

@@ -4,6 +4,7 @@
 #include "app/startup.h"
 #include "app/ui/about_frm.h"
 #include "app/ui/completion_sound.h"
+#include "app/ui/file_actions.h"
 #include "app/ui/frm_tip.h"
 #include "app/ui/mark_commands.h"
 #include "app/ui/program_lock.h"
@@ -92,6 +93,7 @@ MainFrm::MainFrm(std::string commandLine, std::string mailLibrary, QWidget* pare
     buildLayout();
     m_scan = new ScanCommands(*this);
     new MarkCommands(*this);
+    new FileActions(*this);
 
     m_timer2 = new QTimer(this);
     m_timer2->setObjectName(QStringLiteral("Timer2"));

@@ -1,6 +1,7 @@
 #include "window_catalog.h"
 
 #include "app/ui/about_frm.h"
+#include "app/ui/file_properties_frm.h"
 #include "app/ui/folder_frm.h"
 #include "app/ui/frm_tip.h"
 #include "app/ui/main_frm.h"
@@ -9,18 +10,23 @@
 #include "reports/ui/feed_back_frm.h"
 #include "reports/ui/report_context.h"
 #include "results/ui/adv_mark_frm.h"
+#include "results/ui/file_info_frm.h"
 #include "results/ui/frm_max_size.h"
 #include "results/ui/result_list_view.h"
 #include "search/ui/frm_too_many_files.h"
 #include "search/ui/fuzzy_frm.h"
+#include "session/ui/frm_export.h"
 #include "session/ui/save_frm.h"
+#include "settings/settings_table.h"
 
 #include <QAction>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -125,6 +131,74 @@ std::unique_ptr<QWidget> advMarkFrm(WindowContext& context, bool foldersTab) {
     return frm;
 }
 
+// A picture of a sunset over the sea, drawn and written as a JPEG below the temporary
+// folder: what the picture preview shows.
+std::string samplePicture() {
+    QImage image(800, 600, QImage::Format_RGB32);
+    QPainter painter(&image);
+    QLinearGradient sky(0, 0, 0, 420);
+    sky.setColorAt(0, QColor(40, 60, 140));
+    sky.setColorAt(1, QColor(250, 160, 90));
+    painter.fillRect(0, 0, 800, 420, sky);
+    painter.setBrush(QColor(255, 220, 120));
+    painter.setPen(Qt::NoPen);
+    painter.drawEllipse(QPoint(400, 420), 90, 90);
+    painter.fillRect(0, 420, 800, 180, QColor(30, 70, 110));
+    painter.end();
+    const QString path = QDir::temp().filePath(QStringLiteral("pairwell-sunset.jpg"));
+    image.save(path, "JPG");
+    return path.toStdString();
+}
+
+std::unique_ptr<QWidget> fileInfoFrm(WindowContext& context) {
+    auto frm = std::make_unique<FileInfoFrm>(context.store);
+    QEventLoop loop;
+    QObject::connect(frm.get(), &FileInfoFrm::pictureShown, &loop, &QEventLoop::quit);
+    QObject::connect(frm.get(), &FileInfoFrm::pictureFailed, &loop, &QEventLoop::quit);
+    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+    frm->LoadPic(samplePicture());
+    loop.exec();
+    return frm;
+}
+
+std::unique_ptr<QWidget> filePropertiesFrm() {
+    const std::string path = samplePicture();
+    const std::size_t slash = path.rfind('/');
+    const FilePropertiesResult read =
+        readFileProperties(path.substr(0, slash + 1), path.substr(slash + 1));
+    return std::make_unique<FilePropertiesFrm>(read.properties.value_or(FileProperties{}));
+}
+
+// Rows for the export wizard, which only looks at the list when it moves on.
+const ResultTable& sampleTable() {
+    static const ResultTable table = [] {
+        ResultTable rows;
+        for (const char* name : {"beach.jpg", "beach (copy).jpg"}) {
+            ResultTableRow row;
+            row.name = name;
+            row.folder = makeFolderText("/home/user/Pictures/");
+            row.size = 27919;
+            row.group = 1;
+            rows.appendRow(row);
+        }
+        return rows;
+    }();
+    return table;
+}
+
+std::unique_ptr<QWidget> exportWizard(WindowContext& context, bool secondPage, bool html) {
+    ExportChoices choices;
+    choices.exportType = 2;
+    choices.html = html;
+    choices.exportChar = 2;
+    saveExportChoices(context.store, choices);
+    auto frm = std::make_unique<frmExport>(context.store, sampleTable(), frmExport::ListState{});
+    if (secondPage) {
+        frm->findChild<QPushButton*>(QStringLiteral("btn"))->click();
+    }
+    return frm;
+}
+
 const std::vector<SearchPathEntry> kSamplePaths{
     {"/home/user/Pictures", "Yes", "Images  (*.bmp *.gif *.jpg)", "10", "", kSearchIcon},
     {"/home/user/Pictures/cache", "Yes", "", "", "", kExcludeIcon},
@@ -210,6 +284,11 @@ const auto kWindows = std::to_array<CatalogWindow>({
     {"frmMaxSize", maxSizeFrm},
     {"AdvMarkFrm-range", [](WindowContext& c) { return advMarkFrm(c, false); }},
     {"AdvMarkFrm-folders", [](WindowContext& c) { return advMarkFrm(c, true); }},
+    {"FileInfoFrm", [](WindowContext& c) { return fileInfoFrm(c); }},
+    {"FilePropertiesFrm", [](WindowContext&) { return filePropertiesFrm(); }},
+    {"frmExport", [](WindowContext& c) { return exportWizard(c, false, false); }},
+    {"frmExport-delimited", [](WindowContext& c) { return exportWizard(c, true, false); }},
+    {"frmExport-html", [](WindowContext& c) { return exportWizard(c, true, true); }},
 });
 
 } // namespace
