@@ -5,6 +5,9 @@
 #include "app/ui/frm_tip.h"
 #include "app/ui/main_frm.h"
 #include "app/ui/scan_commands.h"
+#include "fileops/ui/file_cm_frm.h"
+#include "fileops/ui/file_del_frm.h"
+#include "fileops/ui/warning_frm.h"
 #include "reports/ui/bug_frm.h"
 #include "results/ui/result_list_view.h"
 #include "search/ui/frm_too_many_files.h"
@@ -94,8 +97,52 @@ const RuntimeError kSampleError{
     5, "Permission denied", "CompareFiles",
     "/home/user/Pictures/holiday 2019/beach at sunset, the second evening.jpg"};
 
+// What the file-operation dialogs work on: a table and a shell that outlive every window
+// of the catalog. Nothing is run, so neither is touched.
+ResultTable& fileTable() {
+    static ResultTable table;
+    return table;
+}
+
+Shell& fileShell() {
+    static const std::unique_ptr<Shell> shell = makeLinuxShell();
+    return *shell;
+}
+
+const std::vector<WarningLine> kWarningLines{{"beach.jpg", "27919", "6/14/2019 5:42:10 PM", "N/A",
+                                              "1", "/home/user/Pictures/holiday 2019/", 1},
+                                             {"beach (copy).jpg", "27919", "6/14/2019 5:42:10 PM",
+                                              "N/A", "1", "/home/user/Pictures/holiday 2019/", 2},
+                                             {"IMG_0412.jpg", "27919", "8/2/2021 9:03:55 AM", "N/A",
+                                              "1", "/home/user/Pictures/imported/", 3}};
+
+// The deletion dialog in a state of its run, with a report's progress and error rows.
+std::unique_ptr<QWidget> fileDelFrmIn(WindowContext&, RunState state, const RunReport& report) {
+    auto frm =
+        std::make_unique<fileDelFrm>(fileTable(), fileShell(), RecyclePreference::RecycleBin, 12);
+    if (state != RunState::Ready) {
+        frm->showState(state);
+        frm->showReport(report);
+    }
+    return frm;
+}
+
+const RunReport kRunningReport{
+    RunState::Running, {5, 12, "/home/user/Pictures/imported/IMG_0413.jpg"}, {}, 4};
+const RunReport kDoneReport{
+    RunState::Done,
+    {3, 3, "Completed"},
+    {{"1005", "Unable to delete file", "/home/user/Pictures/holiday 2019/beach (copy).jpg"},
+     {"1008", "File changed since the scan", "/home/user/Music/Downloads/01 Opening.ogg"}},
+    10};
+
+std::unique_ptr<QWidget> fileCMFrm(TransferMode mode) {
+    return std::make_unique<FileCMFrm>(fileTable(), fileShell(), mode, "/media/backup/duplicates",
+                                       12);
+}
+
 // One line per window and state.
-const std::array<CatalogWindow, 12> kWindows{{
+const std::array<CatalogWindow, 18> kWindows{{
     {"MainFrm", [](WindowContext&) -> std::unique_ptr<QWidget> { return mainFrm(); }},
     {"MainFrm-paths",
      [](WindowContext&) -> std::unique_ptr<QWidget> { return mainFrm(kSamplePaths); }},
@@ -114,6 +161,15 @@ const std::array<CatalogWindow, 12> kWindows{{
     {"FuzzyFrm", [](WindowContext&) { return std::make_unique<FuzzyFrm>(); }},
     {"SaveFrm-save", [](WindowContext& c) { return saveFrm(c, SaveFrm::Mode::Save); }},
     {"SaveFrm-open", [](WindowContext& c) { return saveFrm(c, SaveFrm::Mode::Open); }},
+    {"WarningFrm",
+     [](WindowContext&) { return std::make_unique<WarningFrm>(fileTable(), kWarningLines); }},
+    {"fileDelFrm", [](WindowContext& c) { return fileDelFrmIn(c, RunState::Ready, {}); }},
+    {"fileDelFrm-running",
+     [](WindowContext& c) { return fileDelFrmIn(c, RunState::Running, kRunningReport); }},
+    {"fileDelFrm-done-errors",
+     [](WindowContext& c) { return fileDelFrmIn(c, RunState::Done, kDoneReport); }},
+    {"FileCMFrm-copy", [](WindowContext&) { return fileCMFrm(TransferMode::Copy); }},
+    {"FileCMFrm-move", [](WindowContext&) { return fileCMFrm(TransferMode::Move); }},
 }};
 
 } // namespace
