@@ -4,6 +4,7 @@
 #include "app/startup.h"
 #include "app/ui/about_frm.h"
 #include "app/ui/completion_sound.h"
+#include "app/ui/file_op_commands.h"
 #include "app/ui/frm_tip.h"
 #include "app/ui/program_lock.h"
 #include "app/ui/scan_commands.h"
@@ -90,6 +91,7 @@ MainFrm::MainFrm(std::string commandLine, std::string mailLibrary, QWidget* pare
     buildStatusBar();
     buildLayout();
     m_scan = new ScanCommands(*this);
+    new FileOpCommands(*this);
 
     m_timer2 = new QTimer(this);
     m_timer2->setObjectName(QStringLiteral("Timer2"));
