@@ -42,6 +42,13 @@ void CopyMoveRun::processRow(const ResultTableRow& row) {
     const std::string path = row.fullPath();
     // Read once: an edit arriving meanwhile applies from the next file on.
     const std::string folder = destination();
+    if (trimBlanks(folder).empty()) {
+        // The box was emptied during the run. A blank folder would name the root folder
+        // (or the working folder), where none of these files belongs: leave the file.
+        ++m_progress.value;
+        m_errors.push_back(m_mode == TransferMode::Move ? unableToMove(path) : unableToCopy(path));
+        return;
+    }
     if (m_mode == TransferMode::Move) {
         moveRow(row, path, folder);
         return;

@@ -35,7 +35,8 @@ public:
 
     TransferMode mode() const { return m_mode; }
     // The path box stays editable during a run; each file goes to the text it holds when
-    // that file's turn comes.
+    // that file's turn comes. A file whose turn comes while it is blank is left where it is
+    // with its error row.
     void setDestination(std::string destination);
     std::string destination() const;
 

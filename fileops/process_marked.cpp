@@ -20,9 +20,12 @@ WarningLine warningLine(const ResultTable& table, int position) {
             position};
 }
 
-enum class WarningAnswer { KeepAll, Ignore, Continue };
+enum class WarningAnswer { KeepAll, Ignore, Continue, Stop };
 
 WarningAnswer readAnswer(const std::string& answer) {
+    if (answer.empty()) {
+        return WarningAnswer::Stop;
+    }
     if (answer == "1") {
         return WarningAnswer::KeepAll;
     }
@@ -76,9 +79,25 @@ private:
     std::vector<int> m_positions;
 };
 
-void warnAboutFullGroups(ResultTable& table, const WarningCallback& warning) {
+// Puts every row's mark back as `marks` holds it.
+void restoreMarks(ResultTable& table, const std::vector<bool>& marks) {
+    for (int p = 1; p <= table.rowCount(); ++p) {
+        if (table.row(p).marked != marks[static_cast<std::size_t>(p - 1)]) {
+            table.setMarked(p, marks[static_cast<std::size_t>(p - 1)]);
+        }
+    }
+}
+
+// Returns false when a warning was closed without an answer; the marks are then as they
+// were before the call.
+bool warnAboutFullGroups(ResultTable& table, const WarningCallback& warning) {
     const auto groupCount = static_cast<std::int32_t>(table.GroupSizes.size()) - 1;
     const GroupPositions positions(table, groupCount);
+    std::vector<bool> marksBefore;
+    marksBefore.reserve(table.rows().size());
+    for (const ResultTableRow& row : table.rows()) {
+        marksBefore.push_back(row.marked);
+    }
     std::vector<std::int32_t> markedCounts(table.GroupSizes.size(), 0);
     bool keepAll = false;
     bool ignore = false;
@@ -104,12 +123,16 @@ void warnAboutFullGroups(ResultTable& table, const WarningCallback& warning) {
                 break;
             case WarningAnswer::Continue:
                 break;
+            case WarningAnswer::Stop:
+                restoreMarks(table, marksBefore);
+                return false;
             }
         }
         if (keepAll) {
             table.setMarked(i, false);
         }
     }
+    return true;
 }
 
 } // namespace
@@ -130,7 +153,10 @@ MarkCheck checkMarks(ResultTable& table, bool zeroSize, const WarningCallback& w
     if (zeroSize) {
         check.totals.count = countMarked(table).count;
     } else {
-        warnAboutFullGroups(table, warning);
+        if (!warnAboutFullGroups(table, warning)) {
+            check.stopped = true;
+            return check;
+        }
         check.totals = countMarked(table);
     }
     check.totalsText = markedTotalsText(check.totals);
@@ -195,7 +221,7 @@ std::vector<std::int32_t> groupsLosingTheirKeptFiles(const ResultTable& table) {
 ProcessOutcome ProcessMarkedFiles(ResultTable& table, MarkedOperation operation, bool zeroSize,
                                   const WarningCallback& warning, const OperationDialog& dialog) {
     const MarkCheck check = checkMarks(table, zeroSize, warning);
-    ProcessOutcome outcome{check.totalsText, check.message, false};
+    ProcessOutcome outcome{check.totalsText, check.message, false, check.stopped};
     if (!check.proceed() || dialog(operation, check)) {
         return outcome;
     }

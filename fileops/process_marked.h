@@ -40,19 +40,22 @@ struct WarningLine {
 
 // The warning dialog's answer: "1" keep one file of every fully marked group from now on,
 // "2" stop warning for the rest of this run, "3" go on with the marks as they now are.
-// An empty text means the dialog was closed without a button; it counts as "3", the
-// answer that changes nothing on its own, so the next fully marked group warns again.
+// An empty text means the dialog was closed without a button: the operation stops with
+// nothing done. Any other text counts as "3".
 // While the dialog is open it may change marks through applyWarningLineCheck.
 using WarningCallback = std::function<std::string(const std::vector<WarningLine>& lines)>;
 
 // The first half's outcome: the marked count and size, the status text, and the message
-// to show when nothing is marked (then the command stops).
+// to show when nothing is marked (then the command stops). `stopped`: a warning was closed
+// without an answer; every mark is as it was before the check, no totals were taken and
+// the command stops without a word.
 struct MarkCheck {
     MarkedTotals totals;
     std::string totalsText;
     std::optional<UserMessage> message; // noItemsMarked()
+    bool stopped = false;
 
-    bool proceed() const { return !message.has_value(); }
+    bool proceed() const { return !message.has_value() && !stopped; }
 };
 
 // The first half. zeroSize: the zero-size search is the selected method; its rows have no
@@ -61,7 +64,8 @@ struct MarkCheck {
 // warning shows the group's rows (unless keep-all or ignore was answered earlier in this
 // call); after keep-all the group's last row in display order is unmarked, now and for
 // every later fully marked group without asking. Rows whose group names no group of the
-// tables are never warned about.
+// tables are never warned about. A warning closed without an answer puts back every mark
+// this call or the warning changed and stops the walk (MarkCheck::stopped).
 MarkCheck checkMarks(ResultTable& table, bool zeroSize, const WarningCallback& warning);
 
 // The second half, after a delete or move that was not cancelled: removes the marked rows
@@ -86,11 +90,13 @@ enum class MarkedOperation { Delete, Move };
 using OperationDialog = std::function<bool(MarkedOperation operation, const MarkCheck& check)>;
 
 // What the window shows after ProcessMarkedFiles: the status text last written and the
-// message, if any.
+// message, if any. After a stopped check (MarkCheck::stopped) there is neither: the status
+// text stays as it was.
 struct ProcessOutcome {
     std::string totalsText;
     std::optional<UserMessage> message;
     bool tidied = false;
+    bool stopped = false;
 };
 
 // Both halves around the operation's dialog, for the Delete and Move commands.

@@ -5,6 +5,7 @@
 #include "app/ui/about_frm.h"
 #include "app/ui/completion_sound.h"
 #include "app/ui/file_actions.h"
+#include "app/ui/file_op_commands.h"
 #include "app/ui/frm_tip.h"
 #include "app/ui/mark_commands.h"
 #include "app/ui/program_lock.h"
@@ -94,6 +95,7 @@ MainFrm::MainFrm(std::string commandLine, std::string mailLibrary, QWidget* pare
     m_scan = new ScanCommands(*this);
     new MarkCommands(*this);
     new FileActions(*this);
+    new FileOpCommands(*this);
 
     m_timer2 = new QTimer(this);
     m_timer2->setObjectName(QStringLiteral("Timer2"));

@@ -298,6 +298,26 @@ TEST_F(RunFixture, BlankDestinationIsRefusedAndNothingRuns) {
     EXPECT_TRUE(shell.calls.empty());
 }
 
+// A path box emptied during a run sent the remaining files to "/" (blank + "/").
+TEST_F(RunFixture, DestinationBlankedDuringARunLeavesTheRemainingFilesWithErrorRows) {
+    add("a.txt", 1, true);
+    add("b.txt", 1, true);
+    for (TransferMode mode : {TransferMode::Copy, TransferMode::Move}) {
+        CopyMoveRun run(table, shell, mode, target);
+        shell.calls.clear();
+        ASSERT_FALSE(run.start().has_value());
+        run.setDestination(" ");
+        run.run();
+        EXPECT_TRUE(shell.calls.empty());
+        const ErrorRow expected = mode == TransferMode::Move ? unableToMove(tree.path("b.txt"))
+                                                             : unableToCopy(tree.path("b.txt"));
+        ASSERT_EQ(run.errors().size(), 2u);
+        EXPECT_EQ(run.errors()[1], expected);
+    }
+    EXPECT_TRUE(fs::exists(tree.path("a.txt")));
+    EXPECT_TRUE(fs::exists(tree.path("b.txt")));
+}
+
 TEST_F(RunFixture, CopyLeavesSourcesAndTheListAndReportsFailedCopies) {
     add("one/a.txt", 1, true);
     add("one/b.txt", 1, false);

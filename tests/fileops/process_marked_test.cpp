@@ -106,10 +106,10 @@ TEST(CheckMarks, EachAnswerOfTheWarningActsOnTheRestOfTheRun) {
     EXPECT_EQ(keep.shown.size(), 1u);
     EXPECT_EQ(names(keepAll, true), (Names{"a1", "b1", "c1", "c2"}));
 
-    // Ignore stops warning and keeps every mark; a closed warning counts as continue and
+    // Ignore stops warning and keeps every mark; an unknown answer counts as continue and
     // the next full group warns again.
     for (const auto& [answers, shown] : {std::pair{std::vector<std::string>{"2"}, 1u},
-                                         std::pair{std::vector<std::string>{"", "x"}, 2u}}) {
+                                         std::pair{std::vector<std::string>{"x", "3"}, 2u}}) {
         ResultTable table = tableOf(twoFullGroups());
         ScriptedWarning warning{answers, {}};
         EXPECT_EQ(checkMarks(table, false, warning.callback()).totals.count, 6);
@@ -126,6 +126,28 @@ TEST(CheckMarks, MarksChangedInTheWarningAreCounted) {
     const MarkCheck check = checkMarks(table, false, uncheckFirst);
     EXPECT_EQ(names(table, true), (Names{"a2", "b1", "c2", "c3"}));
     EXPECT_EQ(check.totals.count, 4);
+}
+
+// A warning closed without a button used to count as "continue", so the files of the
+// group the user had just been warned about were deleted all the same.
+TEST(CheckMarks, AWarningClosedWithoutAnswerStopsWithEveryMarkPutBack) {
+    ResultTable table = tableOf(twoFullGroups());
+    int warnings = 0;
+    // Each warning unchecks its first line; the first goes on, the second is closed.
+    const WarningCallback closeSecond = [&](const std::vector<WarningLine>& lines) {
+        applyWarningLineCheck(table, lines.front().row, false);
+        return std::string(++warnings == 1 ? "3" : "");
+    };
+    bool dialogShown = false;
+    const ProcessOutcome outcome = ProcessMarkedFiles(
+        table, MarkedOperation::Delete, false, closeSecond,
+        [&dialogShown](MarkedOperation, const MarkCheck&) { return dialogShown = true; });
+    EXPECT_EQ(warnings, 2);
+    EXPECT_TRUE(outcome.stopped);
+    EXPECT_FALSE(outcome.message.has_value());
+    EXPECT_TRUE(outcome.totalsText.empty());
+    EXPECT_FALSE(dialogShown);
+    EXPECT_EQ(names(table, true), (Names{"a1", "a2", "b1", "c1", "c2", "c3"}));
 }
 
 TEST(CheckMarks, RowsOfAGroupStandingApartAreTheOnesShown) {

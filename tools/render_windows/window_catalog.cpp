@@ -6,6 +6,9 @@
 #include "app/ui/frm_tip.h"
 #include "app/ui/main_frm.h"
 #include "app/ui/scan_commands.h"
+#include "fileops/ui/file_cm_frm.h"
+#include "fileops/ui/file_del_frm.h"
+#include "fileops/ui/warning_frm.h"
 #include "reports/ui/bug_frm.h"
 #include "reports/ui/feed_back_frm.h"
 #include "reports/ui/report_context.h"
@@ -256,6 +259,50 @@ std::unique_ptr<QWidget> feedBackFrmNotSent(WindowContext& context) {
     return notSent(answeredSurvey(context), "Command1");
 }
 
+// What the file-operation dialogs work on: a table and a shell that outlive every window
+// of the catalog. Nothing is run, so neither is touched.
+ResultTable& fileTable() {
+    static ResultTable table;
+    return table;
+}
+
+Shell& fileShell() {
+    static const std::unique_ptr<Shell> shell = makeLinuxShell();
+    return *shell;
+}
+
+const std::vector<WarningLine> kWarningLines{{"beach.jpg", "27919", "6/14/2019 5:42:10 PM", "N/A",
+                                              "1", "/home/user/Pictures/holiday 2019/", 1},
+                                             {"beach (copy).jpg", "27919", "6/14/2019 5:42:10 PM",
+                                              "N/A", "1", "/home/user/Pictures/holiday 2019/", 2},
+                                             {"IMG_0412.jpg", "27919", "8/2/2021 9:03:55 AM", "N/A",
+                                              "1", "/home/user/Pictures/imported/", 3}};
+
+// The deletion dialog in a state of its run, with a report's progress and error rows.
+std::unique_ptr<QWidget> fileDelFrmIn(WindowContext&, RunState state, const RunReport& report) {
+    auto frm =
+        std::make_unique<fileDelFrm>(fileTable(), fileShell(), RecyclePreference::RecycleBin, 12);
+    if (state != RunState::Ready) {
+        frm->showState(state);
+        frm->showReport(report);
+    }
+    return frm;
+}
+
+const RunReport kRunningReport{
+    RunState::Running, {5, 12, "/home/user/Pictures/imported/IMG_0413.jpg"}, {}, 4};
+const RunReport kDoneReport{
+    RunState::Done,
+    {3, 3, "Completed"},
+    {{"1005", "Unable to delete file", "/home/user/Pictures/holiday 2019/beach (copy).jpg"},
+     {"1008", "File changed since the scan", "/home/user/Music/Downloads/01 Opening.ogg"}},
+    10};
+
+std::unique_ptr<QWidget> fileCMFrm(TransferMode mode) {
+    return std::make_unique<FileCMFrm>(fileTable(), fileShell(), mode, "/media/backup/duplicates",
+                                       12);
+}
+
 // One line per window and state.
 const auto kWindows = std::to_array<CatalogWindow>({
     {"MainFrm", [](WindowContext&) -> std::unique_ptr<QWidget> { return mainFrm(); }},
@@ -289,6 +336,15 @@ const auto kWindows = std::to_array<CatalogWindow>({
     {"frmExport", [](WindowContext& c) { return exportWizard(c, false, false); }},
     {"frmExport-delimited", [](WindowContext& c) { return exportWizard(c, true, false); }},
     {"frmExport-html", [](WindowContext& c) { return exportWizard(c, true, true); }},
+    {"WarningFrm",
+     [](WindowContext&) { return std::make_unique<WarningFrm>(fileTable(), kWarningLines); }},
+    {"fileDelFrm", [](WindowContext& c) { return fileDelFrmIn(c, RunState::Ready, {}); }},
+    {"fileDelFrm-running",
+     [](WindowContext& c) { return fileDelFrmIn(c, RunState::Running, kRunningReport); }},
+    {"fileDelFrm-done-errors",
+     [](WindowContext& c) { return fileDelFrmIn(c, RunState::Done, kDoneReport); }},
+    {"FileCMFrm-copy", [](WindowContext&) { return fileCMFrm(TransferMode::Copy); }},
+    {"FileCMFrm-move", [](WindowContext&) { return fileCMFrm(TransferMode::Move); }},
 });
 
 } // namespace
