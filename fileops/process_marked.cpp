@@ -218,6 +218,26 @@ std::vector<std::int32_t> groupsLosingTheirKeptFiles(const ResultTable& table) {
     return order;
 }
 
+std::optional<UserMessage> keptFilesGoneQuestion(const ResultTable& table) {
+    constexpr std::size_t kNamed = 10;
+    const std::vector<std::int32_t> groups = groupsLosingTheirKeptFiles(table);
+    if (groups.empty()) {
+        return std::nullopt;
+    }
+    std::string names;
+    for (std::size_t k = 0; k < std::min(groups.size(), kNamed); ++k) {
+        names += (k == 0 ? "" : ", ") + std::to_string(groups[k]);
+    }
+    if (groups.size() > kNamed) {
+        names += " and " + std::to_string(groups.size() - kNamed) + " more";
+    }
+    return UserMessage{(groups.size() == 1 ? "In group " : "In groups ") + names +
+                           ", the files left unmarked are gone or have changed since the scan: "
+                           "deleting the marked files would leave no copy of what the scan "
+                           "found.\n\nDelete the marked files anyway?",
+                       "Warning!"};
+}
+
 ProcessOutcome ProcessMarkedFiles(ResultTable& table, MarkedOperation operation, bool zeroSize,
                                   const WarningCallback& warning, const OperationDialog& dialog) {
     const MarkCheck check = checkMarks(table, zeroSize, warning);

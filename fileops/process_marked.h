@@ -83,6 +83,11 @@ std::string tidyUp(ResultTable& table, bool zeroSize,
 // of a group with marks, until one passes.
 std::vector<std::int32_t> groupsLosingTheirKeptFiles(const ResultTable& table);
 
+// The question to ask before the marked files are deleted when some groups would be left
+// without any file the scan found (groupsLosingTheirKeptFiles), naming the first ten of
+// them; nullopt when there are none. A window asks it with Yes and No, No first.
+std::optional<UserMessage> keptFilesGoneQuestion(const ResultTable& table);
+
 enum class MarkedOperation { Delete, Move };
 
 // Runs the dialog of the operation (deletion, or move after its destination was chosen)

@@ -49,11 +49,13 @@ void FileOpCommands::processMarkedFiles(MarkedOperation operation) {
     // a grouped list always gets its warning and its tidy-up of lone rows.
     const ProcessOutcome outcome =
         ProcessMarkedFiles(table, operation, !table.grouped(), warning,
-                           [this, &shell](MarkedOperation chosen, const MarkCheck& check) {
+                           [this, &shell, &table](MarkedOperation chosen, const MarkCheck& check) {
                                list().applyChanges();
                                showStatus(check.totalsText);
-                               return chosen == MarkedOperation::Delete ? runDeletion(*shell, check)
-                                                                        : runMove(*shell, check);
+                               if (chosen == MarkedOperation::Move) {
+                                   return runMove(*shell, check);
+                               }
+                               return !deletionConfirmed(table) || runDeletion(*shell, check);
                            });
     list().applyChanges();
     if (!outcome.stopped) {
@@ -62,6 +64,16 @@ void FileOpCommands::processMarkedFiles(MarkedOperation operation) {
     if (outcome.message) {
         showUserMessage(&m_window, *outcome.message, MessageIcon::Critical);
     }
+}
+
+// A group whose unmarked files are gone or changed since the scan would keep nothing the
+// scan found once its marked files are deleted; a move keeps them elsewhere.
+bool FileOpCommands::deletionConfirmed(const ResultTable& table) {
+    const auto question = keptFilesGoneQuestion(table);
+    return !question ||
+           showMessage(&m_window, {displayText(question->title), displayText(question->text),
+                                   MessageIcon::Warning, MessageButtons::YesNo,
+                                   MessageAnswer::No}) == MessageAnswer::Yes;
 }
 
 bool FileOpCommands::runDeletion(Shell& shell, const MarkCheck& check) {

@@ -32,6 +32,8 @@ public:
 
 private:
     ResultListView& list() const;
+    // Whether the deletion may go on: asks first when groups would keep no file.
+    bool deletionConfirmed(const ResultTable& table);
     // The dialogs; each answers whether it closed before a run.
     bool runDeletion(Shell& shell, const MarkCheck& check);
     bool runMove(Shell& shell, const MarkCheck& check);

@@ -281,6 +281,14 @@ TEST_F(RunFixture, GroupsWhoseKeptFilesAreGoneOrChangedAreNamed) {
     tree.addFile("e2", "rewritten");
     tree.remove("f1");
     EXPECT_EQ(groupsLosingTheirKeptFiles(table), (std::vector<std::int32_t>{2, 3}));
+    const auto question = keptFilesGoneQuestion(table);
+    ASSERT_TRUE(question.has_value());
+    EXPECT_TRUE(question->text.starts_with("In groups 2, 3, the files left unmarked are gone"));
+    for (int position = 1; position <= table.rowCount(); ++position) {
+        const std::int32_t group = table.row(position).group;
+        table.setMarked(position, table.row(position).marked && (group == 1 || group == 5));
+    }
+    EXPECT_FALSE(keptFilesGoneQuestion(table).has_value());
 }
 
 TEST_F(RunFixture, BlankDestinationIsRefusedAndNothingRuns) {

@@ -233,6 +233,30 @@ TEST_F(FileOpCommandsTest, DeleteSendsToTheTrashLeavesAChangedFileAndTidiesTheLi
               std::string::npos);
 }
 
+// Deleting the marked copy of a group whose unmarked file vanished after the scan once
+// went ahead without a word, leaving nothing of what the scan found.
+TEST_F(FileOpCommandsTest, DeletingTheLastCopyOfAGroupAsksFirst) {
+    const std::vector<std::string> marked = markFolder("two/");
+    tree.remove("one/same.txt");
+    answerMessages({MessageAnswer::No, MessageAnswer::Yes});
+    int dialogs = 0;
+    answerDialogs({[&dialogs](QDialog& dialog) {
+        ++dialogs;
+        EXPECT_EQ(dialog.objectName(), QStringLiteral("fileDelFrm"));
+        return static_cast<int>(QDialog::Rejected);
+    }});
+    trigger("MDelete");
+    ASSERT_EQ(messages.size(), 1U);
+    EXPECT_EQ(messages[0].title, QStringLiteral("Warning!"));
+    EXPECT_TRUE(messages[0].text.startsWith(QStringLiteral("In group 1, the files left unmarked")));
+    EXPECT_EQ(dialogs, 0);
+    trigger("MDelete");
+    EXPECT_EQ(dialogs, 1);
+    for (const std::string& path : marked) {
+        EXPECT_TRUE(fs::exists(path));
+    }
+}
+
 TEST_F(FileOpCommandsTest, ClosingIsRefusedDuringARunAndBeforeOneLeavesEverything) {
     markFolder("two/");
     // The preference to delete for good unchecks the box; checking it and unchecking it
