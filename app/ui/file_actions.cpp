@@ -23,6 +23,7 @@
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPointer>
 
@@ -203,7 +204,12 @@ void FileActions::rename() {
 void FileActions::copyPath() {
     const std::string path = selectedPath();
     if (!path.empty()) {
-        QGuiApplication::clipboard()->setText(displayText(path));
+        // The text is for reading; the URL carries the name's exact bytes, so that pasting
+        // into a file manager finds a file whose name is not valid UTF-8 too.
+        auto* data = new QMimeData;
+        data->setText(displayText(path));
+        data->setUrls({fileUrl(path)});
+        QGuiApplication::clipboard()->setMimeData(data);
     }
 }
 

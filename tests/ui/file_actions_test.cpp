@@ -1,6 +1,7 @@
 #include "app/ui/file_actions.h"
 #include "app/ui/main_frm.h"
 #include "app/ui/scan_commands.h"
+#include "common/ui/ui_text.h"
 #include "results/ui/file_info_frm.h"
 #include "results/ui/result_list_view.h"
 #include "settings/settings_table.h"
@@ -15,6 +16,7 @@
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMimeData>
 #include <filesystem>
 
 namespace pw {
@@ -229,6 +231,8 @@ TEST_F(FileActionsTest, OpeningGoesToTheDesktopAndSaysWhenNoProgramAnswers) {
     action("MCopyPath")->trigger();
     EXPECT_EQ(QGuiApplication::clipboard()->text(),
               QString::fromStdString(tree.path("doc, one.txt")));
+    EXPECT_EQ(QGuiApplication::clipboard()->mimeData()->urls(),
+              QList<QUrl>{fileUrl(tree.path("doc, one.txt"))});
 }
 
 TEST_F(FileActionsTest, PropertiesShowTheFileInAWindowOfItsOwn) {
