@@ -24,6 +24,7 @@
 #include <mutex>
 #include <set>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/sysmacros.h>
@@ -41,6 +42,9 @@ constexpr std::uint32_t kEntriesPerProgressCheck = 64;
 // The walk goes deepest first, so the folders kept open for their sub-folders alone are
 // about those on the way down from the search folder: a few dozen in deep trees.
 constexpr std::int64_t kMaxHeldParents = 256;
+// Descriptors the walk's threads hold besides kept and held folders: listings and stats
+// under way.
+constexpr std::int64_t kSpareDescriptors = 64;
 
 // File systems that only present kernel state; walking them is slow, can block, and never
 // finds a user's duplicate.
@@ -202,6 +206,24 @@ private:
     std::list<Question> m_pending;
 };
 
+// Grows the process's descriptor table in one step, beside the descriptor `fd`, to hold as
+// many more descriptors as the walk may keep open. Left to itself the kernel doubles the
+// table as descriptors are opened, and in a process with several threads each doubling
+// waits for an RCU grace period: a walk that keeps thousands of folders open stalled for
+// tens of milliseconds at its start. The table never shrinks; past the descriptor limit
+// nothing is grown.
+void reserveDescriptors(int fd, std::int64_t more) {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) {
+        return;
+    }
+    const std::int64_t highest = std::min<std::int64_t>(
+        fd + more, static_cast<std::int64_t>(std::min<rlim_t>(limit.rlim_cur, INT_MAX)) - 1);
+    if (highest > fd) {
+        UniqueFd(::fcntl(fd, F_DUPFD_CLOEXEC, static_cast<int>(highest)));
+    }
+}
+
 // Walks one search path with a few threads. Each folder is listed by one worker; the
 // results are put into the candidates in one fixed depth-first order (a folder's files by
 // name, then its sub-folders by name), so they never depend on thread timing. A folder is
@@ -230,6 +252,7 @@ public:
         }
         m_rootFd = root.get();
         m_rootLength = folder.size();
+        reserveDescriptors(root.get(), m_openRoom.load() + m_holdRoom + kSpareDescriptors);
         m_automountBelow = automountBelow(root.get());
         // The candidates are read again beneath the root, so its descriptor lives on with them.
         m_rootIndex = m_out.addRoot(folder, std::move(root));
