@@ -1,7 +1,13 @@
 #include "common/file_helpers.h"
 
+#include "common/unique_fd.h"
+
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
+#include <fcntl.h>
 #include <pwd.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -33,6 +39,18 @@ std::string dataHomeFolder() {
         return std::string(found->pw_dir) + "/.local/share";
     }
     return {};
+}
+
+void reserveDescriptors(int fd, std::int64_t more) {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) {
+        return;
+    }
+    const std::int64_t highest = std::min<std::int64_t>(
+        fd + more, static_cast<std::int64_t>(std::min<rlim_t>(limit.rlim_cur, INT_MAX)) - 1);
+    if (highest > fd) {
+        UniqueFd(::fcntl(fd, F_DUPFD_CLOEXEC, static_cast<int>(highest)));
+    }
 }
 
 } // namespace pw

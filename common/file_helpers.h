@@ -1,6 +1,7 @@
 #pragma once
 // Small helpers for names and files that every part of the engine uses.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -17,5 +18,13 @@ bool FileExists(const std::string& fullPath);
 // ~/.local/share, with HOME or, when HOME is no absolute path, the home folder of the
 // user database. Empty when neither gives a home folder.
 std::string dataHomeFolder();
+
+// Grows the process's descriptor table in one step, beside the open descriptor `fd`, to
+// hold `more` descriptors above it. Left to itself the kernel doubles the table as
+// descriptors are opened, and in a process with several threads each doubling waits for
+// an RCU grace period, milliseconds each: call it before threads that keep many
+// descriptors open start. The table never shrinks; it is not grown past the descriptor
+// limit.
+void reserveDescriptors(int fd, std::int64_t more);
 
 } // namespace pw

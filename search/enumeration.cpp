@@ -24,7 +24,6 @@
 #include <mutex>
 #include <set>
 #include <sstream>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/sysmacros.h>
@@ -205,24 +204,6 @@ private:
     std::condition_variable m_changed;
     std::list<Question> m_pending;
 };
-
-// Grows the process's descriptor table in one step, beside the descriptor `fd`, to hold as
-// many more descriptors as the walk may keep open. Left to itself the kernel doubles the
-// table as descriptors are opened, and in a process with several threads each doubling
-// waits for an RCU grace period: a walk that keeps thousands of folders open stalled for
-// tens of milliseconds at its start. The table never shrinks; past the descriptor limit
-// nothing is grown.
-void reserveDescriptors(int fd, std::int64_t more) {
-    rlimit limit{};
-    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) {
-        return;
-    }
-    const std::int64_t highest = std::min<std::int64_t>(
-        fd + more, static_cast<std::int64_t>(std::min<rlim_t>(limit.rlim_cur, INT_MAX)) - 1);
-    if (highest > fd) {
-        UniqueFd(::fcntl(fd, F_DUPFD_CLOEXEC, static_cast<int>(highest)));
-    }
-}
 
 // Walks one search path with a few threads. Each folder is listed by one worker; the
 // results are put into the candidates in one fixed depth-first order (a folder's files by
