@@ -81,19 +81,6 @@ std::uint32_t readU32(std::span<const std::uint8_t> bytes, std::size_t pos) {
            (static_cast<std::uint32_t>(bytes[pos + 3]) << 24);
 }
 
-bool hasVersionedExtension(const std::string& path) {
-    if (path.size() < 4) {
-        return false;
-    }
-    std::string tail = path.substr(path.size() - 4);
-    for (char& c : tail) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return tail == ".exe" || tail == ".dll" || tail == ".ocx";
-}
-
 class FileDescriptor {
 public:
     explicit FileDescriptor(int fd) : m_fd(fd) {}
@@ -409,7 +396,7 @@ std::optional<std::string> readFileVersion(const PeImage& image, const ResourceD
 
 std::string GetFileVersionText(const std::string& fullPath) {
     // A NUL would cut the path short and name another file.
-    if (!hasVersionedExtension(fullPath) || fullPath.find('\0') != std::string::npos) {
+    if (!mayHaveFileVersion(fullPath) || fullPath.find('\0') != std::string::npos) {
         return kNotAvailable;
     }
     // Checked before opening, so that opening has no side effects on devices; checked again
@@ -435,6 +422,19 @@ std::string GetFileVersionText(const std::string& fullPath) {
         return kNotAvailable;
     }
     return readFileVersion(image, *data).value_or(kNotAvailable);
+}
+
+bool mayHaveFileVersion(std::string_view name) {
+    if (name.size() < 4) {
+        return false;
+    }
+    std::string tail(name.substr(name.size() - 4));
+    for (char& c : tail) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return tail == ".exe" || tail == ".dll" || tail == ".ocx";
 }
 
 } // namespace pw

@@ -3,6 +3,7 @@
 // resource of its PE image without any help from the platform.
 
 #include <string>
+#include <string_view>
 
 namespace pw {
 
@@ -14,5 +15,9 @@ namespace pw {
 // damaged image. Reads only the few ranges it needs, however large the file; never throws
 // for a problem with the file.
 std::string GetFileVersionText(const std::string& fullPath);
+
+// Whether GetFileVersionText looks at a file of this name (or path) at all: its last four
+// characters, lower-cased, are ".exe", ".dll" or ".ocx". For any other name it is "N/A".
+bool mayHaveFileVersion(std::string_view name);
 
 } // namespace pw

@@ -82,7 +82,8 @@ ResultRow makeResultRow(const CandidateSet& set, const Candidate& c, std::int32_
     row.folder = set.sharedFolder(c);
     row.size = c.size;
     row.mtime = c.mtime;
-    row.version = GetFileVersionText(row.fullPath());
+    // Only a few names can hold a version: the others are spared building their path.
+    row.version = mayHaveFileVersion(row.name) ? GetFileVersionText(row.fullPath()) : "N/A";
     row.group = group;
     row.device = c.device;
     row.inode = c.inode;

@@ -256,10 +256,12 @@ TEST_F(FileVersionTest, OnlyARegularFileNamedExeDllOrOcxIsRead) {
     const std::string image = buildImage().bytes;
     for (const char* name : {"app.exe", "APP.EXE", "lib.Dll", "ctl.OcX"}) {
         EXPECT_EQ(versionOf(image, name), "6.0.84.18") << name;
+        EXPECT_TRUE(mayHaveFileVersion(name)) << name;
     }
     for (const char* name :
          {"app.txt", "app.exe.bak", "appexe", "app.ex", "app.exe ", "app.e .d", "app.sys"}) {
         EXPECT_EQ(versionOf(image, name), kNa) << name;
+        EXPECT_FALSE(mayHaveFileVersion(name)) << name;
     }
     for (const char* path : {"", "e", "exe", ".ex", "dll", "ocx"}) {
         EXPECT_EQ(GetFileVersionText(path), kNa) << path;
