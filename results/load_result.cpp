@@ -1,6 +1,10 @@
 #include "results/load_result.h"
 
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <deque>
+#include <mutex>
 #include <thread>
 #include <utility>
 
@@ -74,24 +78,69 @@ void TableFill::finish() {
 
 namespace {
 
-// Whether each row's file still exists, asked on two threads: a look-up of a whole path
-// per row is most of what filling a large list costs.
-std::vector<char> stillExisting(const std::deque<ResultRow>& rows, const FileExistsFn& fileExists) {
-    std::vector<char> exists(rows.size());
-    auto check = [&rows, &exists, &fileExists](std::size_t from, std::size_t to) {
-        for (std::size_t i = from; i < to; ++i) {
-            exists[i] = fileExists(rows[i].fullPath()) ? 1 : 0;
+// Whether each row's file still exists: a look-up of a whole path per row is most of what
+// filling a large list costs. Two helper threads ask it chunk by chunk, in order, while
+// the caller fills the table from the chunks already answered. The helpers reach the rows
+// through pointers taken up front: the caller frees a row from the front of the deque only
+// once its chunk is answered, and freeing the front leaves the other rows in place.
+class ExistenceChecks {
+public:
+    ExistenceChecks(const std::deque<ResultRow>& rows, const FileExistsFn& fileExists)
+        : m_fileExists(fileExists), m_exists(rows.size()),
+          m_chunks((rows.size() + kChunk - 1) / kChunk), m_answered(m_chunks) {
+        m_rows.reserve(rows.size());
+        for (const ResultRow& row : rows) {
+            m_rows.push_back(&row);
         }
-    };
-    const std::size_t half = rows.size() / 2;
-    if (half < kWorthAThread) {
-        check(0, rows.size());
-        return exists;
+        if (rows.size() < kWorthAThread) {
+            work();
+            return;
+        }
+        for (int k = 0; k < kHelpers; ++k) {
+            m_helpers.emplace_back([this] { work(); });
+        }
     }
-    std::jthread other(check, half, rows.size());
-    check(0, half);
-    return exists;
-}
+
+    // Whether row i exists; waits until its chunk is answered.
+    bool exists(std::size_t i) {
+        const std::size_t chunk = i / kChunk;
+        if (chunk >= m_knownChunks) {
+            std::unique_lock lock(m_mutex);
+            m_changed.wait(lock, [this, chunk] { return m_answered[chunk] != 0; });
+            while (m_knownChunks < m_chunks && m_answered[m_knownChunks] != 0) {
+                ++m_knownChunks;
+            }
+        }
+        return m_exists[i] != 0;
+    }
+
+private:
+    static constexpr std::size_t kChunk = 2048;
+    static constexpr int kHelpers = 2;
+
+    void work() {
+        for (std::size_t chunk = m_next++; chunk < m_chunks; chunk = m_next++) {
+            const std::size_t end = std::min(m_rows.size(), (chunk + 1) * kChunk);
+            for (std::size_t i = chunk * kChunk; i < end; ++i) {
+                m_exists[i] = m_fileExists(m_rows[i]->fullPath()) ? 1 : 0;
+            }
+            std::lock_guard lock(m_mutex);
+            m_answered[chunk] = 1;
+            m_changed.notify_one();
+        }
+    }
+
+    const FileExistsFn& m_fileExists;
+    std::vector<const ResultRow*> m_rows;
+    std::vector<char> m_exists;
+    const std::size_t m_chunks;
+    std::vector<char> m_answered;  // by chunk, under m_mutex
+    std::size_t m_knownChunks = 0; // the caller's: chunks it has seen answered
+    std::atomic<std::size_t> m_next{0};
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::vector<std::jthread> m_helpers; // last: joined before the rest goes
+};
 
 } // namespace
 
@@ -99,7 +148,7 @@ ScanOutcome LoadSearchResult(ResultTable& table, ScanResult&& result,
                              const FileExistsFn& fileExists, const TableProgress& progress) {
     returnFreeMemory();
     const std::size_t total = result.rows.size();
-    const std::vector<char> exists = stillExisting(result.rows, fileExists);
+    ExistenceChecks checks(result.rows, fileExists);
     TableFill fill(table, result.grouped, total);
     table.searchFolders = std::move(result.searchFolders);
     if (progress) {
@@ -108,12 +157,14 @@ ScanOutcome LoadSearchResult(ResultTable& table, ScanResult&& result,
     std::int32_t previous = 0;
     bool opened = false;
     for (std::size_t i = 0; i < total; ++i) {
+        // Asked before the row is taken: until it is answered, a helper may be reading it.
+        const bool exists = checks.exists(i);
         ResultRow row = std::move(result.rows.front());
         result.rows.pop_front();
         // A group opens with its first record, whether or not that file still exists.
         opened = opened || i == 0 || row.group != previous;
         previous = row.group;
-        if (exists[i] != 0) {
+        if (exists) {
             const std::int32_t group = result.grouped ? fill.groupFor(opened) : 0;
             opened = false;
             row.folder = fill.folder(std::move(row.folder));
