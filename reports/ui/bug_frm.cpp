@@ -6,6 +6,7 @@
 #include "reports/get_sys_info.h"
 #include "reports/ui/report_context.h"
 #include "reports/ui/report_mail_job.h"
+#include "reports/ui/status_frame.h"
 #include "settings/settings_table.h"
 
 #include <QFormLayout>
@@ -84,18 +85,10 @@ BugFrm::BugFrm(const RuntimeError& error, QWidget* parent) : QDialog(parent), m_
     m_account->selectAll();
     layout->addWidget(m_account);
 
-    m_status = new QGroupBox(this);
-    m_status->setObjectName(QStringLiteral("StatusFrame"));
-    auto* statusLayout = new QVBoxLayout(m_status);
-    m_statusBox = new QPlainTextEdit(m_status);
-    m_statusBox->setObjectName(QStringLiteral("txtStatus"));
-    m_statusBox->setReadOnly(true);
-    m_statusBox->setAccessibleName(QStringLiteral("Sending Status"));
     // Room for every line of a delivered report without scrolling.
-    m_statusBox->setMinimumHeight(m_statusBox->fontMetrics().lineSpacing() * 7);
-    statusLayout->addWidget(m_statusBox);
-    m_status->hide();
-    layout->addWidget(m_status);
+    const StatusFrame status = addStatusFrame(this, layout, 7);
+    m_status = status.frame;
+    m_statusBox = status.box;
 
     auto* buttons = new QHBoxLayout;
     m_retry = button(this, QStringLiteral("Command1"), QStringLiteral("Retry"));

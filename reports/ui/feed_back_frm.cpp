@@ -6,6 +6,7 @@
 #include "reports/get_sys_info.h"
 #include "reports/report_text.h"
 #include "reports/ui/report_mail_job.h"
+#include "reports/ui/status_frame.h"
 #include "settings/settings_table.h"
 
 #include <QApplication>
@@ -125,18 +126,10 @@ FeedBackFrm::FeedBackFrm(SettingsStore& store, QWidget* parent) : QDialog(parent
     person->addRow(emailLabel, m_email);
     layout->addLayout(person);
 
-    m_status = new QGroupBox(this);
-    m_status->setObjectName(QStringLiteral("StatusFrame"));
-    auto* statusLayout = new QVBoxLayout(m_status);
-    m_statusBox = new QPlainTextEdit(m_status);
-    m_statusBox->setObjectName(QStringLiteral("txtStatus"));
-    m_statusBox->setReadOnly(true);
-    m_statusBox->setAccessibleName(QStringLiteral("Sending Status"));
     // Room for every line of a failed connection without scrolling.
-    m_statusBox->setMinimumHeight(m_statusBox->fontMetrics().lineSpacing() * 8);
-    statusLayout->addWidget(m_statusBox);
-    m_status->hide();
-    layout->addWidget(m_status);
+    const StatusFrame status = addStatusFrame(this, layout, 8);
+    m_status = status.frame;
+    m_statusBox = status.box;
 
     auto* buttons = new QHBoxLayout;
     m_submit = button(this, "Command1", QStringLiteral("Submit and conitnue with Uninstallation"));
