@@ -57,19 +57,7 @@ protected:
     }
 
     // Scans the tree; every file must have a twin to be listed.
-    void scan() {
-        SessionParameters parameters;
-        SearchPathEntry entry;
-        entry.folder = tree.root();
-        entry.minSize = "0";
-        parameters.paths.push_back(entry);
-        window->applyParameters(parameters);
-        bool finished = false;
-        QObject::connect(&window->scanCommands(), &ScanCommands::workFinished,
-                         [&finished] { finished = true; });
-        window->scanCommands().StartScan();
-        ASSERT_TRUE(waitUntil([&finished] { return finished; }));
-    }
+    void scan() { ASSERT_TRUE(test::scanFolder(*window, tree.root())); }
 
     ResultListView& list() { return *window->scanCommands().resultList(); }
     const ResultTable& table() { return window->scanCommands().table(); }

@@ -27,17 +27,10 @@
 namespace pw {
 namespace {
 
+using test::child;
 using test::TempTree;
 using test::UiTest;
-using test::waitUntil;
 using Files = std::vector<std::string>;
-
-template <typename T>
-T* child(const QObject& parent, const char* name) {
-    T* found = parent.findChild<T*>(QLatin1String(name));
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-}
 
 void click(const QObject& parent, const char* name) {
     child<QAbstractButton>(parent, name)->click();
@@ -64,15 +57,9 @@ protected:
         QtSettingsStore store;
         saveShowTipsAtStartup(store, false);
         window = std::make_unique<MainFrm>();
-        window->applyParameters(
-            SessionParameters{{}, {{tree.root(), "Yes", "All files(*.*)", "0", "", kSearchIcon}}});
         window->resize(1000, 700);
         window->show();
-        bool finished = false;
-        QObject::connect(&window->scanCommands(), &ScanCommands::workFinished,
-                         [&finished] { finished = true; });
-        window->scanCommands().StartScan();
-        ASSERT_TRUE(waitUntil([&finished] { return finished; }));
+        ASSERT_TRUE(test::scanFolder(*window, tree.root()));
         ASSERT_EQ(table().rowCount(), 5);
     }
 
