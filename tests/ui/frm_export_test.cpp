@@ -38,9 +38,7 @@ protected:
 
     template <class Widget>
     Widget* control(frmExport& frm, const char* name) {
-        auto* widget = frm.findChild<Widget*>(QString::fromLatin1(name));
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
+        return test::child<Widget>(frm, name);
     }
     void click(frmExport& frm, const char* name) { control<QAbstractButton>(frm, name)->click(); }
     // Runs the export and waits for its end; whether the file was written.
