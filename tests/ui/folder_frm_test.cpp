@@ -93,9 +93,7 @@ TEST_F(FolderFrmTest, LeavingTheSizeBoxesCorrectsThemAndRefusesAMaximumNotAboveT
     minimum->setFocus();
     maximum->setText("10.4");
     leave(maximum);
-    ASSERT_EQ(messages.size(), 1U);
-    EXPECT_EQ(messages[0].title, "Error");
-    EXPECT_EQ(messages[0].text, "Maximum size must be greater then minimum size");
+    EXPECT_EQ(asked(0), "Error: Maximum size must be greater then minimum size");
     EXPECT_EQ(messages[0].buttons, MessageButtons::Ok);
     EXPECT_EQ(maximum->text(), "");
     EXPECT_TRUE(maximum->hasFocus());

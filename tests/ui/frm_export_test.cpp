@@ -85,8 +85,7 @@ TEST_F(FrmExportTest, DelimitedMarkedRowsWithTheStoredChoicesAndTheFileOpenedAft
     // An empty path is refused.
     answerMessages({MessageAnswer::Ok});
     click(frm, "btn");
-    ASSERT_EQ(messages.size(), 1U);
-    EXPECT_EQ(messages[0].text, QStringLiteral("Output filename not specified"));
+    EXPECT_EQ(messages.at(0).text, QStringLiteral("Output filename not specified"));
     EXPECT_EQ(control<QLineEdit>(frm, "txtPath")->palette().color(QPalette::Base),
               QColor(255, 192, 192));
 

@@ -384,11 +384,8 @@ TEST_F(MainFrmTest, UncheckingProtectionAsksAndYesChecksItAgain) {
     EXPECT_TRUE(protect->isChecked());
     protect->click();
     EXPECT_FALSE(protect->isChecked());
-    ASSERT_EQ(messages.size(), 2U);
-    EXPECT_EQ(messages[0].title, "Confirm");
-    EXPECT_EQ(messages[0].text,
-              "It is highly recommended to leave this option checked to prevent loss of data.\n"
-              "Do you want to leave this option");
+    EXPECT_EQ(asked(0), "Confirm: It is highly recommended to leave this option checked to "
+                        "prevent loss of data.\nDo you want to leave this option");
     EXPECT_EQ(messages[0].icon, MessageIcon::Critical);
     EXPECT_EQ(messages[0].buttons, MessageButtons::YesNo);
     EXPECT_EQ(messages[0].defaultAnswer, MessageAnswer::No);
@@ -437,9 +434,7 @@ TEST_F(MainFrmTest, EscapeAsksToCancelOnlyWhileBusy) {
     window->SetBusy(true);
     answerMessages({MessageAnswer::No, MessageAnswer::Yes});
     pressKey(*window, Qt::Key_Escape);
-    ASSERT_EQ(messages.size(), 1U);
-    EXPECT_EQ(messages[0].title, "Cancel Search");
-    EXPECT_EQ(messages[0].text, "Are you sure to cancel searching?");
+    EXPECT_EQ(asked(0), "Cancel Search: Are you sure to cancel searching?");
     EXPECT_EQ(messages[0].buttons, MessageButtons::YesNo);
     EXPECT_EQ(messages[0].defaultAnswer, MessageAnswer::No);
     EXPECT_FALSE(window->searchCancelled().cancelled());
@@ -610,9 +605,7 @@ TEST_F(MainFrmTest, ASessionNamedOnTheCommandLineIsLoadedOrReported) {
     }
     answerMessages({MessageAnswer::Ok});
     const auto window = start("/nowhere/gone.pwf");
-    ASSERT_EQ(messages.size(), 1U);
-    EXPECT_EQ(messages[0].title, "File Not Found");
-    EXPECT_EQ(messages[0].text, "\"/nowhere/gone.pwf\"");
+    EXPECT_EQ(asked(0), "File Not Found: \"/nowhere/gone.pwf\"");
     EXPECT_EQ(messages[0].icon, MessageIcon::Critical);
 }
 

@@ -118,8 +118,7 @@ TEST_F(ScanCommandsTest, AScanWithoutSearchPathsAsksForOneInstead) {
         return static_cast<int>(QDialog::Rejected);
     }});
     action("MScan")->trigger();
-    ASSERT_EQ(messages.size(), 1U);
-    EXPECT_EQ(messages[0].text, QStringLiteral("Please add search path first."));
+    EXPECT_EQ(messages.at(0).text, QStringLiteral("Please add search path first."));
     EXPECT_FALSE(scan().busy());
 }
 

@@ -113,6 +113,12 @@ void UiTest::answerDialogs(std::initializer_list<ModalHook> answers) {
     m_dialogAnswers.insert(m_dialogAnswers.end(), answers);
 }
 
+std::string UiTest::asked(std::size_t index) const {
+    return index < messages.size()
+               ? (messages[index].title + QStringLiteral(": ") + messages[index].text).toStdString()
+               : std::string();
+}
+
 std::string UiTest::dataFolder() {
     return envFolder("XDG_DATA_HOME") + "/pairwell";
 }

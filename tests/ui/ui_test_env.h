@@ -52,6 +52,8 @@ protected:
 
     // What was asked, in order.
     std::vector<MessageRequest> messages;
+    // The `index`th message as "title: text"; "" when there was none.
+    std::string asked(std::size_t index) const;
     std::vector<FileDialogRequest> fileDialogs;
 
     // The per-user data folder of the program ("Default.pwf" lives there).
