@@ -12,19 +12,23 @@
 namespace pw::test {
 namespace {
 
-void addTwoGroups(TempTree& tree) {
-    tree.addRandomFile("a/x.bin", 5000, 1);
-    tree.addRandomFile("b,c/x?copy.bin", 5000, 1);
-    tree.addRandomFile("c/y.bin", 5000, 2);
-    tree.addRandomFile("d/z1", 300, 3);
-    tree.addRandomFile("d/z2", 300, 3);
-}
+// Two groups in `tree`; what the program writes goes to `out`, outside the scanned tree.
+class CliSession : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tree.addRandomFile("a/x.bin", 5000, 1);
+        tree.addRandomFile("b,c/x?copy.bin", 5000, 1);
+        tree.addRandomFile("c/y.bin", 5000, 2);
+        tree.addRandomFile("d/z1", 300, 3);
+        tree.addRandomFile("d/z2", 300, 3);
+    }
 
-TEST(CliSession, ScanSavesASessionThatLoadPrintsAlike) {
     TempTree tree;
-    addTwoGroups(tree);
-    TempTree out; // outside the scanned tree, so the files written are never scanned
+    TempTree out;
     const std::string session = out.path("s.pwf");
+};
+
+TEST_F(CliSession, ScanSavesASessionThatLoadPrintsAlike) {
     for (const std::string method : {"byte", "crc", "name", "zero"}) {
         SCOPED_TRACE(method);
         const auto scan = runCli({"scan", "--method", method, "--session", session, "--export",
@@ -47,11 +51,7 @@ TEST(CliSession, ScanSavesASessionThatLoadPrintsAlike) {
     EXPECT_TRUE(contains(load.out, tree.path("b,c/x?copy.bin") + "\n")) << load.out;
 }
 
-TEST(CliSession, RescanComparesTheStoredFilesAgain) {
-    TempTree tree;
-    addTwoGroups(tree);
-    TempTree out;
-    const std::string session = out.path("s.pwf");
+TEST_F(CliSession, RescanComparesTheStoredFilesAgain) {
     ASSERT_EQ(runCli({"scan", "--session", session, tree.root()}).status, 0);
     tree.addRandomFile("d/z2", 300, 42);
     const auto stale = runCli({"load", session});
@@ -63,10 +63,7 @@ TEST(CliSession, RescanComparesTheStoredFilesAgain) {
     EXPECT_TRUE(contains(fresh.err, "Duplicate Files: 1  Size: 4.88 KB\n")) << fresh.err;
 }
 
-TEST(CliSession, ExportFormatFollowsTheFileName) {
-    TempTree tree;
-    addTwoGroups(tree);
-    TempTree out;
+TEST_F(CliSession, ExportFormatFollowsTheFileName) {
     ASSERT_EQ(runCli({"scan", "--export", out.path("r.HTML"), tree.root()}).status, 0);
     EXPECT_TRUE(out.read("r.HTML").starts_with("<html><head>\r\n"));
     ASSERT_EQ(
@@ -78,8 +75,7 @@ TEST(CliSession, ExportFormatFollowsTheFileName) {
 
 // Regression: a damaged session, and a file that was no session at all (empty, a folder,
 // random bytes), loaded with exit status 0 as if all was well.
-TEST(CliSession, DamagedSessionsAndOtherFilesFailTheLoad) {
-    TempTree tree;
+TEST_F(CliSession, DamagedSessionsAndOtherFilesFailTheLoad) {
     const std::string damaged =
         tree.addFile("d.pwf", "1,1,0,3,3,1,1,10,0\r\n/x,Yes,m,,,15\r\n;a?10?d?N/A?1?/p/?k?s?g\r\n"
                               "b?10?d?N/A?1?/p/?k?s?g\r\nshort?line\r\n");
@@ -106,10 +102,7 @@ TEST(CliSession, DamagedSessionsAndOtherFilesFailTheLoad) {
 
 // Regression: --export and --session replaced whatever the path named, a file of the
 // result list or a dangling link included, and wrote nothing into a pipe.
-TEST(CliSession, OutputsGoIntoPipesAndNeverOverFilesTheyMustNotReplace) {
-    TempTree tree;
-    addTwoGroups(tree);
-    TempTree out;
+TEST_F(CliSession, OutputsGoIntoPipesAndNeverOverFilesTheyMustNotReplace) {
     const std::string listed = tree.path("a/x.bin");
     const std::string dangling = out.addSymlink(out.path("nowhere"), "s.pwf");
     const std::string missing = out.path("no/such/x.csv");
@@ -139,15 +132,11 @@ TEST(CliSession, OutputsGoIntoPipesAndNeverOverFilesTheyMustNotReplace) {
 }
 
 // The newest file of each group is kept; the others are listed for deletion.
-TEST(CliMarkDuplicates, ListsEveryFileButTheNewestOfEachGroup) {
-    TempTree tree;
-    addTwoGroups(tree);
+TEST_F(CliSession, MarkDuplicatesListsEveryFileButTheNewestOfEachGroup) {
     tree.setMtime("a/x.bin", 1500000000);
     tree.setMtime("b,c/x?copy.bin", 1600000000);
     tree.setMtime("d/z1", 1700000000);
     tree.setMtime("d/z2", 1400000000);
-    TempTree out;
-    const std::string session = out.path("s.pwf");
     const auto scan = runCli({"scan", "--mark-duplicates", "--session", session, "--export",
                               out.path("marked.csv"), "--export-marked", tree.root()});
     ASSERT_EQ(scan.status, 0) << scan.err;

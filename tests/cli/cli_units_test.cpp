@@ -199,6 +199,11 @@ ParseResult parse(std::initializer_list<std::string_view> args) {
     return parseArguments(std::vector<std::string_view>(args));
 }
 
+// A search path row as its cells: folder, sub-folders, mask, minimum, maximum, picture.
+std::vector<std::string> cells(const SearchPathEntry& e) {
+    return {e.folder, e.subFolders, e.fileTypes, e.minSize, e.maxSize, std::to_string(e.icon)};
+}
+
 TEST(ParseArguments, ReadsEveryOptionIntoTheRequest) {
     const auto parsed =
         parse({"scan", "--method=crc", "--no-subfolders", "--mask", "Pictures(*.jpg)", "--min",
@@ -215,20 +220,10 @@ TEST(ParseArguments, ReadsEveryOptionIntoTheRequest) {
     const auto request = buildRequest(o);
     EXPECT_EQ(request.options.method, SearchMethod::Crc32);
     ASSERT_EQ(request.paths.size(), 3u);
-    const auto& first = request.paths[0];
-    EXPECT_EQ(first.folder, "/data");
-    EXPECT_EQ(first.subFolders, "No");
-    EXPECT_EQ(first.fileTypes, "Pictures(*.jpg)");
-    EXPECT_EQ(first.minSize, "10");
-    EXPECT_EQ(first.maxSize, "20");
-    EXPECT_EQ(first.icon, kSearchIcon);
+    using Cells = std::vector<std::string>;
+    EXPECT_EQ(cells(request.paths[0]), (Cells{"/data", "No", "Pictures(*.jpg)", "10", "20", "15"}));
     EXPECT_EQ(request.paths[1].folder, "/other/y");
-    const auto& excluded = request.paths[2];
-    EXPECT_EQ(excluded.folder, "/data/skip");
-    EXPECT_EQ(excluded.icon, kExcludeIcon);
-    EXPECT_EQ(excluded.fileTypes, "");
-    EXPECT_EQ(excluded.minSize, "");
-    EXPECT_EQ(excluded.maxSize, "");
+    EXPECT_EQ(cells(request.paths[2]), (Cells{"/data/skip", "No", "", "", "", "16"}));
 }
 
 TEST(ParseArguments, DefaultsMatchTheAddFolderDialog) {
@@ -242,10 +237,8 @@ TEST(ParseArguments, DefaultsMatchTheAddFolderDialog) {
     EXPECT_EQ(parsed.options.progress, ProgressMode::Auto);
     EXPECT_FALSE(parsed.options.maxFiles.has_value());
     ASSERT_EQ(request.paths.size(), 1u);
-    EXPECT_EQ(request.paths[0].subFolders, "Yes");
-    EXPECT_EQ(request.paths[0].fileTypes, "All files(*.*)");
-    EXPECT_EQ(request.paths[0].minSize, "");
-    EXPECT_EQ(request.paths[0].maxSize, "");
+    EXPECT_EQ(cells(request.paths[0]),
+              (std::vector<std::string>{"/data", "Yes", "All files(*.*)", "", "", "15"}));
 }
 
 // Regression (the size and delimiter cases): a negative or too large size limit was taken

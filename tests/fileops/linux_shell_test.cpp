@@ -74,10 +74,12 @@ public:
     }
 };
 
-// No trash is configured: these tests never reach one.
-TrashLocations noTrash() {
-    return {};
-}
+// A tree and a shell without a trash: these tests never reach one.
+class LinuxShellTest : public ::testing::Test {
+protected:
+    TempTree tree;
+    LinuxShell shell{TrashLocations{}};
+};
 
 std::vector<std::string> namesIn(const std::string& folder) {
     std::vector<std::string> names;
@@ -114,11 +116,9 @@ TEST(LinuxShellNames, CollisionNamesKeepTheExtension) {
     EXPECT_EQ(structuredDestination("/backup/", "/"), "/backup/");
 }
 
-TEST(LinuxShellDelete, PermanentDeleteUnlinksExactBytesOfTheName) {
-    TempTree tree;
+TEST_F(LinuxShellTest, PermanentDeleteUnlinksExactBytesOfTheName) {
     const std::string plain = tree.addFile("a.txt", "one");
     const std::string odd = tree.addFile("bad-\xff\xfe name.txt", "two");
-    LinuxShell shell(noTrash());
     for (const auto& path : {plain, odd}) {
         const ShellResult result = ShellDelete(shell, path, {.toTrash = false});
         EXPECT_TRUE(result.ok) << result.message;
@@ -130,9 +130,7 @@ TEST(LinuxShellDelete, PermanentDeleteUnlinksExactBytesOfTheName) {
     EXPECT_FALSE(missing.message.empty());
 }
 
-TEST(LinuxShellDelete, AsksBeforeEachFileWhenYesToAllIsOff) {
-    TempTree tree;
-    LinuxShell shell(noTrash());
+TEST_F(LinuxShellTest, AsksBeforeEachFileWhenYesToAllIsOff) {
     std::vector<std::string> asked;
     ConfirmAnswer reply = ConfirmAnswer::No;
     const Confirm confirm = [&](ShellOperation operation, const std::string& path) {
@@ -164,14 +162,12 @@ TEST(LinuxShellDelete, AsksBeforeEachFileWhenYesToAllIsOff) {
     EXPECT_EQ(asked.size(), 3u);
 }
 
-TEST(LinuxShellCopy, CopiesBytesTimeAndModeUnderFreeNamesNeverOverwriting) {
-    TempTree tree;
+TEST_F(LinuxShellTest, CopiesBytesTimeAndModeUnderFreeNamesNeverOverwriting) {
     const std::string source = tree.addRandomFile("src/photo.jpg", 3 * 1024 * 1024 + 7, 5);
     tree.setMtime("src/photo.jpg", 1'600'000'000);
     ASSERT_EQ(::chmod(source.c_str(), 0640), 0);
     const std::string destination = tree.addFolder("dest");
     tree.addFile("dest/photo (2).jpg", "already here");
-    LinuxShell shell(noTrash());
 
     std::vector<std::string> landed;
     for (int i = 0; i < 3; ++i) {
@@ -194,12 +190,10 @@ TEST(LinuxShellCopy, CopiesBytesTimeAndModeUnderFreeNamesNeverOverwriting) {
     EXPECT_EQ(namesIn(destination).size(), 4u); // no temporary file left behind
 }
 
-TEST(LinuxShellCopy, TakenNameFailsWhenRenamingIsOffAndKeepsFolderStructureWhenAsked) {
-    TempTree tree;
+TEST_F(LinuxShellTest, TakenNameFailsWhenRenamingIsOffAndKeepsFolderStructureWhenAsked) {
     const std::string source = tree.addFile("home/ann/a.txt", "new");
     const std::string destination = tree.addFolder("dest");
     tree.addFile("dest/a.txt", "old");
-    LinuxShell shell(noTrash());
 
     const ShellResult refused = ShellCopy(shell, source, destination, {.renameOnCollision = false});
     EXPECT_FALSE(refused.ok);
@@ -213,12 +207,10 @@ TEST(LinuxShellCopy, TakenNameFailsWhenRenamingIsOffAndKeepsFolderStructureWhenA
     EXPECT_EQ(tree.read(kept.destination.substr(tree.root().size() + 1)), "new");
 }
 
-TEST(LinuxShellCopy, RefusesLinksAndMissingDestinations) {
-    TempTree tree;
+TEST_F(LinuxShellTest, RefusesLinksAndMissingDestinations) {
     tree.addFile("target.txt", "t");
     const std::string link = tree.addSymlink(tree.path("target.txt"), "link.txt");
     const std::string destination = tree.addFolder("dest");
-    LinuxShell shell(noTrash());
 
     EXPECT_EQ(ShellCopy(shell, link, destination, {}).error, EINVAL);
     EXPECT_EQ(ShellMove(shell, link, destination, {}).error, EINVAL);
@@ -228,13 +220,11 @@ TEST(LinuxShellCopy, RefusesLinksAndMissingDestinations) {
     EXPECT_TRUE(namesIn(destination).empty());
 }
 
-TEST(LinuxShellMove, RenamesOnOneFileSystemWithFreeNames) {
-    TempTree tree;
+TEST_F(LinuxShellTest, RenamesOnOneFileSystemWithFreeNames) {
     const std::string first = tree.addFile("a/report \xe9.txt", "first");
     const std::string second = tree.addFile("b/report \xe9.txt", "second");
     const std::string destination = tree.addFolder("dest");
     const ino_t inode = statOf(first).st_ino;
-    LinuxShell shell(noTrash());
 
     const ShellResult moved = ShellMove(shell, first, destination, {});
     ASSERT_TRUE(moved.ok) << moved.message;
@@ -249,10 +239,8 @@ TEST(LinuxShellMove, RenamesOnOneFileSystemWithFreeNames) {
     EXPECT_EQ(tree.read("dest/report \xe9 (2).txt"), "second");
 }
 
-TEST(LinuxShellMove, IntoItsOwnFolderLeavesTheFile) {
-    TempTree tree;
+TEST_F(LinuxShellTest, IntoItsOwnFolderLeavesTheFile) {
     const std::string file = tree.addFile("a/x.txt", "x");
-    LinuxShell shell(noTrash());
     const ShellResult result = ShellMove(shell, file, tree.path("a/"), {});
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(namesIn(tree.path("a")), std::vector<std::string>{"x.txt"});
@@ -275,25 +263,22 @@ void expectCrossMove(Shell& shell, TempTree& from, const std::string& destinatio
     EXPECT_EQ(namesIn(destination), std::vector<std::string>{"big.bin"});
 }
 
-TEST(LinuxShellMove, AcrossFileSystemsCopiesThenRemovesTheSource) {
-    TempTree tree;
+TEST_F(LinuxShellTest, AcrossFileSystemsCopiesThenRemovesTheSource) {
     {
         FaultySystemCalls sys;
         sys.exdevFrom = tree.path("src/big.bin");
-        LinuxShell shell(noTrash(), sys);
-        expectCrossMove(shell, tree, tree.addFolder("dest"));
+        LinuxShell faulty({}, sys);
+        expectCrossMove(faulty, tree, tree.addFolder("dest"));
     }
     auto other = treeOnAnotherFileSystem(tree);
     if (!other) {
         GTEST_SKIP() << "no second file system (/dev/shm) on this machine: only the "
                         "injected cross-device move ran";
     }
-    LinuxShell shell(noTrash());
     expectCrossMove(shell, *other, tree.addFolder("dest2"));
 }
 
-TEST(LinuxShellMove, FailedCrossCopyLeavesTheSourceAndNoPartialCopy) {
-    TempTree tree;
+TEST_F(LinuxShellTest, FailedCrossCopyLeavesTheSourceAndNoPartialCopy) {
     const std::size_t size = 3 * 1024 * 1024;
     const std::string source = tree.addRandomFile("src/big.bin", size, 4);
     const std::string destination = tree.addFolder("dest");
@@ -315,8 +300,8 @@ TEST(LinuxShellMove, FailedCrossCopyLeavesTheSourceAndNoPartialCopy) {
         FaultySystemCalls sys;
         sys.exdevFrom = source;
         fault.arm(sys);
-        LinuxShell shell(noTrash(), sys);
-        const ShellResult result = ShellMove(shell, source, destination, {});
+        LinuxShell faulty({}, sys);
+        const ShellResult result = ShellMove(faulty, source, destination, {});
         EXPECT_FALSE(result.ok);
         EXPECT_EQ(result.error, fault.error);
         EXPECT_FALSE(result.message.empty());
@@ -325,11 +310,9 @@ TEST(LinuxShellMove, FailedCrossCopyLeavesTheSourceAndNoPartialCopy) {
     }
 }
 
-TEST(LinuxShellRename, NeverReplacesAnExistingFile) {
-    TempTree tree;
+TEST_F(LinuxShellTest, NeverReplacesAnExistingFile) {
     const std::string a = tree.addFile("d/a.txt", "a");
     tree.addFile("d/b.txt", "b");
-    LinuxShell shell(noTrash());
 
     const ShellResult taken = shell.renameFile(a, tree.path("d/b.txt"));
     EXPECT_FALSE(taken.ok);

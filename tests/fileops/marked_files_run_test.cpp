@@ -4,6 +4,7 @@
 
 #include "fileops/copy_move_loop.h"
 #include "fileops/delete_loop.h"
+#include "fileops/empty_folders.h"
 #include "fileops/process_marked.h"
 #include "recording_shell.h"
 #include "support/temp_tree.h"
@@ -291,28 +292,22 @@ TEST_F(RunFixture, GroupsWhoseKeptFilesAreGoneOrChangedAreNamed) {
     EXPECT_FALSE(keptFilesGoneQuestion(table).has_value());
 }
 
-TEST_F(RunFixture, BlankDestinationIsRefusedAndNothingRuns) {
-    add("a.txt", 1, true);
-    for (TransferMode mode : {TransferMode::Copy, TransferMode::Move}) {
-        CopyMoveRun run(table, shell, mode, "   ");
-        const auto message = run.start();
-        ASSERT_TRUE(message.has_value());
-        EXPECT_EQ(message->text, "Path not specified, Please specify copy/move location first");
-        EXPECT_EQ(message->title, "Error");
-        EXPECT_EQ(run.state(), RunState::Ready);
-        EXPECT_FALSE(run.step());
-        EXPECT_TRUE(run.cancelled());
-    }
-    EXPECT_TRUE(shell.calls.empty());
-}
-
-// A path box emptied during a run sent the remaining files to "/" (blank + "/").
-TEST_F(RunFixture, DestinationBlankedDuringARunLeavesTheRemainingFilesWithErrorRows) {
+// A path box emptied during a run sent the remaining files to "/" (blank + "/"). Blank
+// before OK, the run does not start.
+TEST_F(RunFixture, ABlankDestinationIsRefusedBeforeAndDuringARun) {
     add("a.txt", 1, true);
     add("b.txt", 1, true);
     for (TransferMode mode : {TransferMode::Copy, TransferMode::Move}) {
+        CopyMoveRun refused(table, shell, mode, "   ");
+        const auto message = refused.start();
+        ASSERT_TRUE(message.has_value());
+        EXPECT_EQ(message->text, "Path not specified, Please specify copy/move location first");
+        EXPECT_EQ(message->title, "Error");
+        EXPECT_EQ(refused.state(), RunState::Ready);
+        EXPECT_FALSE(refused.step());
+        EXPECT_TRUE(refused.cancelled());
+
         CopyMoveRun run(table, shell, mode, target);
-        shell.calls.clear();
         ASSERT_FALSE(run.start().has_value());
         run.setDestination(" ");
         run.run();
@@ -410,6 +405,70 @@ TEST_F(RunFixture, DestinationEditedFromAnotherThreadAppliesFromTheNextFileAndEr
     for (std::size_t i = 3; i < reports.size(); ++i) {
         EXPECT_TRUE(reports[i].newErrors.empty());
     }
+}
+
+namespace fs = std::filesystem;
+
+using Folders = std::vector<std::string>;
+
+TEST(FoldersToCheck, KeepsFirstInsertionOrderIgnoresRepeatsAndMindsLetterCase) {
+    FoldersToCheck folders;
+    for (const char* folder : {"/b/", "/a/", "/b/", "/c/", "/a/", "/A/"}) {
+        folders.AddFolderToCheck(folder);
+    }
+    EXPECT_EQ(folders.folders(), (Folders{"/b/", "/a/", "/c/", "/A/"}));
+    EXPECT_EQ(folders.size(), 4u);
+
+    folders.clear();
+    EXPECT_TRUE(folders.empty());
+    folders.AddFolderToCheck("/a/");
+    EXPECT_EQ(folders.folders(), (Folders{"/a/"}));
+}
+
+TEST(EmptyFolders, TellsFilesFromSubFolders) {
+    test::TempTree tree;
+    tree.addFolder("empty");
+    tree.addFile("files/a.txt", "a");
+    tree.addFolder("parent/child");
+    tree.addFile("hidden/.profile", "x"); // a file whose name begins with "." is a file
+    tree.addFolder("only-dot/.cache");    // a dot-named sub-folder is not counted
+    tree.addFolder("target");
+    tree.addSymlink(tree.path("target"), "holder/link"); // a link is never a sub-folder
+    tree.addFile("plain.txt", "x");
+    struct Case {
+        const char* folder;
+        bool files;
+        bool subFolders;
+    };
+    for (const Case& c : {Case{"empty/", false, false}, Case{"files/", true, false},
+                          Case{"parent/", false, true}, Case{"hidden/", true, false},
+                          Case{"only-dot/", false, false}, Case{"holder/", true, false},
+                          Case{"gone/", false, false}, Case{"plain.txt/", false, false}}) {
+        const std::string folder = tree.path(c.folder);
+        EXPECT_EQ(HasFiles(folder), c.files) << c.folder;
+        EXPECT_EQ(HasSubFolders(folder), c.subFolders) << c.folder;
+        EXPECT_EQ(IsEmptyFolder(folder), !c.files && !c.subFolders) << c.folder;
+    }
+}
+
+TEST(EmptyFolders, RemoveFolderTakesOnlyAFolderEmptyOnDisk) {
+    test::TempTree tree;
+    const std::string leaf = tree.addFolder("a/b/leaf") + "/";
+    tree.addFile("full/keep.txt", "k");
+    tree.addFolder("only-dot/.cache");
+
+    RemoveFolder(leaf);
+    EXPECT_FALSE(fs::exists(tree.path("a/b/leaf")));
+    // The parent is now empty but is never removed.
+    EXPECT_TRUE(fs::is_directory(tree.path("a/b")));
+
+    RemoveFolder(tree.path("full/"));
+    EXPECT_EQ(tree.read("full/keep.txt"), "k");
+    // Empty by IsEmptyFolder's count, not on disk: tried and kept.
+    RemoveFolder(tree.path("only-dot/"));
+    EXPECT_TRUE(fs::is_directory(tree.path("only-dot/.cache")));
+    // Removing what is not there is ignored.
+    RemoveFolder(tree.path("gone/"));
 }
 
 } // namespace

@@ -66,6 +66,18 @@ struct ScriptedWarning {
     }
 };
 
+// The rows each warning listed.
+std::vector<std::vector<int>> shownRows(const ScriptedWarning& warning) {
+    std::vector<std::vector<int>> out;
+    for (const auto& lines : warning.shown) {
+        out.emplace_back();
+        for (const WarningLine& line : lines) {
+            out.back().push_back(line.row);
+        }
+    }
+    return out;
+}
+
 // Three groups, every file of groups 1 and 3 marked, one file of group 2.
 std::vector<RowDef> twoFullGroups() {
     return {{"a1", 1, true}, {"a2", 1, true}, {"b1", 2, true}, {"b2", 2, false},
@@ -77,19 +89,11 @@ TEST(CheckMarks, WarningShowsTheGroupsRowsWithTheirPositions) {
     ScriptedWarning warning{{"3", "3"}, {}};
     const MarkCheck check = checkMarks(table, false, warning.callback());
 
-    ASSERT_EQ(warning.shown.size(), 2u);
-    ASSERT_EQ(warning.shown[0].size(), 2u);
-    EXPECT_EQ(warning.shown[0][0].fileName, "a1");
-    EXPECT_EQ(warning.shown[0][0].row, 1);
-    EXPECT_EQ(warning.shown[0][1].row, 2);
-    EXPECT_EQ(warning.shown[0][1].size, "512");
-    EXPECT_EQ(warning.shown[0][1].modified, "1/2/2024 3:04:05 PM");
-    EXPECT_EQ(warning.shown[0][1].version, "N/A");
-    EXPECT_EQ(warning.shown[0][1].group, "1");
-    EXPECT_EQ(warning.shown[0][1].path, "/data/");
-    ASSERT_EQ(warning.shown[1].size(), 3u);
-    EXPECT_EQ(warning.shown[1][0].row, 5);
-    EXPECT_EQ(warning.shown[1][2].row, 7);
+    ASSERT_EQ(shownRows(warning), (std::vector<std::vector<int>>{{1, 2}, {5, 6, 7}}));
+    const WarningLine& line = warning.shown[0][1];
+    EXPECT_EQ(line.fileName + "|" + line.size + "|" + line.modified + "|" + line.version + "|" +
+                  line.group + "|" + line.path,
+              "a2|512|1/2/2024 3:04:05 PM|N/A|1|/data/");
 
     // "3" goes on with the marks as they are.
     EXPECT_EQ(check.totals.count, 6);
@@ -156,10 +160,7 @@ TEST(CheckMarks, RowsOfAGroupStandingApartAreTheOnesShown) {
     ResultTable table = tableOf({{"a", 1, true}, {"b", 2, false}, {"c", 1, true}, {"d", 2, true}});
     ScriptedWarning warning{{"1"}, {}};
     checkMarks(table, false, warning.callback());
-    ASSERT_EQ(warning.shown.size(), 1u);
-    ASSERT_EQ(warning.shown[0].size(), 2u);
-    EXPECT_EQ(warning.shown[0][0].fileName, "a");
-    EXPECT_EQ(warning.shown[0][1].fileName, "c");
+    EXPECT_EQ(shownRows(warning), (std::vector<std::vector<int>>{{1, 3}}));
     EXPECT_EQ(names(table, true), (Names{"a", "d"}));
 }
 

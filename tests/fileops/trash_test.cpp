@@ -1,8 +1,10 @@
 // The trash: info file first and exclusive, the file renamed into files/ under a free name,
 // the info file removed when the rename fails, and entries a file manager can restore.
-// Every trash lives in the test's temporary tree: HOME and XDG_DATA_HOME point there.
+// Every trash lives in the test's temporary tree: HOME and XDG_DATA_HOME point there. Last,
+// the stored choice between the trash and deleting for good.
 
 #include "fileops/linux_shell.h"
+#include "fileops/recycle_preference.h"
 #include "fileops/trash.h"
 #include "support/scoped_env.h"
 #include "support/temp_tree.h"
@@ -222,6 +224,61 @@ TEST_F(TrashTest, ShellDeleteToTrashEmptiesThePathAndFindsTheTopOfAMount) {
         GTEST_SKIP() << "/dev/shm is not a mount of its own here: top folder lookup not checked";
     }
     EXPECT_EQ(findTopDirectory("/dev/shm"), "/dev/shm");
+}
+
+TEST(RecyclePreference, AbsentOrDamagedValueMeansTheTrash) {
+    MemorySettingsStore store;
+    EXPECT_EQ(loadRecyclePreference(store), RecyclePreference::RecycleBin);
+    store.saveValue("Options", "RecycleBin", "11");
+    EXPECT_EQ(loadRecyclePreference(store), RecyclePreference::Permanent);
+    EXPECT_FALSE(sendsToRecycleBin(loadRecyclePreference(store)));
+    for (const char* damaged : {"", "abc", "0", "111", "1 1"}) {
+        store.saveValue("Options", "RecycleBin", damaged);
+        EXPECT_EQ(loadRecyclePreference(store), RecyclePreference::RecycleBin) << damaged;
+    }
+    saveRecyclePreference(store, RecyclePreference::RecycleBin);
+    EXPECT_EQ(store.value("Options", "RecycleBin"), "12");
+    EXPECT_TRUE(sendsToRecycleBin(loadRecyclePreference(store)));
+}
+
+TEST(RecyclePreference, ToggleAsksOnlyBeforeSwitchingToPermanent) {
+    MemorySettingsStore store;
+    std::vector<UserMessage> asked;
+    bool answer = false;
+    const AskYesNo ask = [&](const UserMessage& question) {
+        asked.push_back(question);
+        return answer;
+    };
+
+    // No keeps the trash and stores nothing.
+    EXPECT_EQ(toggleRecyclePreference(store, ask), RecyclePreference::RecycleBin);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].title, "Confirm");
+    EXPECT_EQ(asked[0].text, "This will delete the files permanently i.e., they are not sent "
+                             "to the recycle bin.\nAre you sure you want to preceed.");
+    EXPECT_FALSE(store.value("Options", "RecycleBin").has_value());
+
+    answer = true;
+    EXPECT_EQ(toggleRecyclePreference(store, ask), RecyclePreference::Permanent);
+    EXPECT_EQ(store.value("Options", "RecycleBin"), "11");
+    EXPECT_EQ(asked.size(), 2u);
+
+    // Back to the trash without a question.
+    EXPECT_EQ(toggleRecyclePreference(store, ask), RecyclePreference::RecycleBin);
+    EXPECT_EQ(store.value("Options", "RecycleBin"), "12");
+    EXPECT_EQ(asked.size(), 2u);
+}
+
+TEST(RecyclePreference, DialogBoxStaysCheckedUnlessConfirmed) {
+    UserMessage seen;
+    EXPECT_TRUE(confirmRecycleBinUnchecked([&](const UserMessage& question) {
+        seen = question;
+        return false;
+    }));
+    EXPECT_EQ(seen.text, "This will delete the files permanently i.e., they are not sent to "
+                         "the recycle bin.\nAre you sure to preceed.");
+    EXPECT_EQ(seen.title, "Confirm");
+    EXPECT_FALSE(confirmRecycleBinUnchecked([](const UserMessage&) { return true; }));
 }
 
 } // namespace

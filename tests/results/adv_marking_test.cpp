@@ -12,18 +12,9 @@ namespace {
 constexpr std::uint64_t kMB = 1024 * 1024;
 using Names = std::vector<std::string>;
 
+using test::markedNames;
 using test::RowDef;
 using test::tableOf;
-
-Names markedNames(const ResultTable& table) {
-    Names names;
-    for (const ResultTableRow& row : table.rows()) {
-        if (row.marked) {
-            names.push_back(row.name);
-        }
-    }
-    return names;
-}
 
 TEST(MatchMask, ExtensionMustOccurInTheMaskWithItsLetterCase) {
     const std::string images{kBuiltInFileMasks[3]};

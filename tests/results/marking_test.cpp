@@ -10,30 +10,12 @@ namespace {
 
 constexpr std::uint64_t kMB = 1024 * 1024;
 
+using test::markedNames;
 using test::RowDef;
 using test::tableOf;
-
-std::vector<std::string> markedNames(const ResultTable& table) {
-    std::vector<std::string> names;
-    for (const ResultTableRow& row : table.rows()) {
-        if (row.marked) {
-            names.push_back(row.name);
-        }
-    }
-    return names;
-}
-
 using Names = std::vector<std::string>;
 
-// The totals text itself is every marking command's check.
-TEST(MarkedTotals, RecountCoversEveryMarkedRow) {
-    ResultTable table = tableOf({{"a", 1000}, {"b", 24}, {"c", 5000}});
-    table.setMarked(1, true);
-    table.setMarked(2, true);
-    const MarkOutcome outcome = recount(table);
-    EXPECT_EQ(outcome.totalsText, "Total Files Marked 2 Size 1.00 KB");
-    EXPECT_FALSE(outcome.message);
-}
+// The totals text is every marking command's check.
 
 TEST(QuickMarking, NoneAllSelectedAndUnmarkSelected) {
     ResultTable table = tableOf({{"a", 10}, {"b", 20}, {"c", 30}, {"d", 40}});

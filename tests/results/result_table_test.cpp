@@ -12,6 +12,7 @@
 namespace pw {
 namespace {
 
+using test::column;
 using Kind = TableChange::Kind;
 using Kinds = std::vector<Kind>;
 using Names = std::vector<std::string>;
@@ -35,14 +36,6 @@ ScanResult grouped(std::vector<ResultRow> rows) {
 }
 
 auto allExist = [](const std::string&) { return true; };
-
-std::vector<std::string> column(const ResultTable& table, int col) {
-    std::vector<std::string> out;
-    for (const auto& row : table.rows()) {
-        out.push_back(cellText(row, col));
-    }
-    return out;
-}
 
 TEST(LoadSearchResult, NumbersGroupsByIdChangesAndSkipsVanishedFiles) {
     ScanResult result =

@@ -53,4 +53,15 @@ inline ResultTable tableOf(const std::vector<RowDef>& defs) {
     return tableWith(std::move(rows));
 }
 
+// The names of the marked rows in list order.
+inline std::vector<std::string> markedNames(const ResultTable& table) {
+    std::vector<std::string> names;
+    for (const ResultTableRow& row : table.rows()) {
+        if (row.marked) {
+            names.push_back(row.name);
+        }
+    }
+    return names;
+}
+
 } // namespace pw::test

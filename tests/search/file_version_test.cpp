@@ -17,23 +17,16 @@ namespace {
 constexpr const char* kNa = "N/A";
 
 // Little-endian, as every field of an image.
-void putLe(std::string& bytes, std::size_t offset, std::uint64_t value, std::size_t width) {
-    for (std::size_t i = 0; i < width; ++i) {
+template <std::size_t Width>
+void putLe(std::string& bytes, std::size_t offset, std::uint64_t value) {
+    for (std::size_t i = 0; i < Width; ++i) {
         bytes.at(offset + i) = static_cast<char>((value >> (8 * i)) & 0xFFU);
     }
 }
-void put8(std::string& b, std::size_t offset, std::uint8_t value) {
-    putLe(b, offset, value, 1);
-}
-void put16(std::string& b, std::size_t offset, std::uint16_t value) {
-    putLe(b, offset, value, 2);
-}
-void put32(std::string& b, std::size_t offset, std::uint32_t value) {
-    putLe(b, offset, value, 4);
-}
-void put64(std::string& b, std::size_t offset, std::uint64_t value) {
-    putLe(b, offset, value, 8);
-}
+constexpr auto put8 = putLe<1>;
+constexpr auto put16 = putLe<2>;
+constexpr auto put32 = putLe<4>;
+constexpr auto put64 = putLe<8>;
 
 void putText(std::string& bytes, std::size_t offset, std::string_view text) {
     bytes.replace(offset, text.size(), text);

@@ -471,39 +471,32 @@ TEST(Scan, RelativeAndUntidyRowsAreWalkedAsAbsoluteFolders) {
     EXPECT_EQ(none.totals.filesFound + none.totals.duplicateCount, 0);
 }
 
-TEST(Scan, CancellingDuringTheWalkEndsTerminatedWithNoRows) {
-    TempTree tree;
-    for (int k = 0; k < 300; ++k) {
-        tree.addFile("d" + std::to_string(k % 7) + "/f" + std::to_string(k), "same");
-    }
-    RecordingObserver observer;
-    CancelToken cancel;
-    cancel.cancel();
-    const ScanResult result =
-        StartScan(request({tree.root()}, SearchMethod::ByteToByte), observer, cancel);
-    EXPECT_TRUE(result.totals.cancelled);
-    EXPECT_EQ(result.totals.statusText(), "Search Terminated.");
-    EXPECT_TRUE(result.rows.empty());
-}
-
-TEST(Scan, CancellingDuringTheComparisonKeepsOnlyWholeEarlierGroups) {
+// Cancelled before the walk, nothing is listed; cancelled during the comparison, only the
+// groups compared whole are kept.
+TEST(Scan, CancellingEndsTerminatedKeepingOnlyWholeEarlierGroups) {
     TempTree tree;
     for (int k = 0; k < 60; ++k) {
         tree.addRandomFile("f" + std::to_string(k), 100 + static_cast<std::uint64_t>(k / 2),
                            static_cast<std::uint32_t>(k / 2));
     }
-    RecordingObserver observer;
-    CancelToken cancel;
-    observer.onProgress = [&](const ScanProgress& p) {
-        if (p.stage == ScanStage::Sorting) {
+    for (const bool beforeTheWalk : {true, false}) {
+        RecordingObserver observer;
+        CancelToken cancel;
+        if (beforeTheWalk) {
             cancel.cancel();
         }
-    };
-    const ScanResult result =
-        StartScan(request({tree.root()}, SearchMethod::ByteToByte), observer, cancel);
-    EXPECT_TRUE(result.totals.cancelled);
-    EXPECT_EQ(result.rows.size() % 2, 0u); // whole pairs only
-    EXPECT_EQ(static_cast<std::int32_t>(result.rows.size()) / 2, result.totals.duplicateCount);
+        observer.onProgress = [&](const ScanProgress& p) {
+            if (p.stage == ScanStage::Sorting) {
+                cancel.cancel();
+            }
+        };
+        const ScanResult result =
+            StartScan(request({tree.root()}, SearchMethod::ByteToByte), observer, cancel);
+        EXPECT_EQ(result.totals.statusText(), "Search Terminated.");
+        EXPECT_EQ(result.rows.size() % 2, 0u); // whole pairs only
+        EXPECT_EQ(static_cast<std::int32_t>(result.rows.size()) / 2, result.totals.duplicateCount);
+        EXPECT_TRUE(!beforeTheWalk || result.rows.empty());
+    }
 }
 
 TEST(Scan, SizeLimitsThatOverflowAskAndAbortAsTerminated) {

@@ -1,10 +1,10 @@
 // The export writers: the string builder, quoting and escaping, row selection, the page's
-// shading, and golden files for a small list.
+// shading, and golden files for a small list; writing the files is the file helpers' and the
+// dialog's test.
 
 #include "common/format.h"
 #include "session/export_writers.h"
 #include "support/table_with.h"
-#include "support/temp_tree.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -14,8 +14,6 @@
 
 namespace pw {
 namespace {
-
-using test::TempTree;
 
 ResultTableRow exportRow(const std::string& name, const std::string& folder, std::uint64_t size,
                          std::int32_t group, const std::string& version = "N/A") {
@@ -171,22 +169,6 @@ TEST(ExportGolden, SmallListAsDelimitedTextAndAsPage) {
     const ResultTable table = smallList();
     EXPECT_EQ(delimitedExportText(table, {}, ","), dataFile("export_small.csv"));
     EXPECT_EQ(htmlExportText(table, {}, smallSummary()), dataFile("export_small.htm"));
-}
-
-TEST(ExportFiles, WritersReplaceTheTargetAndReportUnwritableOnes) {
-    TempTree tree;
-    const ResultTable table = smallList();
-    const std::string csv = tree.addFile("out.csv", " 1 ");
-    ASSERT_TRUE(ExportDelimited(csv, table, {}, ",").ok);
-    EXPECT_EQ(tree.read("out.csv"), delimitedExportText(table, {}, ","));
-    const std::string typed = tree.path("page"); // no extension is added
-    ASSERT_TRUE(ExportHtml(typed, table, {}, smallSummary()).ok);
-    EXPECT_EQ(tree.read("page"), htmlExportText(table, {}, smallSummary()));
-
-    const std::string missing = tree.path("no/such/folder.csv");
-    const FileWriteResult failed = ExportDelimited(missing, table, {}, ",");
-    EXPECT_EQ(failed.message(), "Cannot write " + missing + ": No such file or directory.");
-    EXPECT_EQ(failed.title, "Error");
 }
 
 TEST(ExportFiles, TodayIsWrittenAsMonthDayYear) {

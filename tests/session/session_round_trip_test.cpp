@@ -7,6 +7,7 @@
 #include "search/scan.h"
 #include "session/rescan.h"
 #include "session/session_file.h"
+#include "support/table_with.h"
 #include "support/temp_tree.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 namespace pw {
 namespace {
 
+using test::column;
 using test::TempTree;
 
 void addFiles(TempTree& tree) {
@@ -43,14 +45,6 @@ Scanned scan(const TempTree& tree, SearchMethod method) {
     CancelToken cancel;
     s.totals = LoadSearchResult(s.table, StartScan(s.request, observer, cancel), FileExists).totals;
     return s;
-}
-
-std::vector<std::string> column(const ResultTable& table, int col) {
-    std::vector<std::string> out;
-    for (const auto& row : table.rows()) {
-        out.push_back(cellText(row, col));
-    }
-    return out;
 }
 
 TEST(SessionScanRoundTrip, EveryMethodComesBackAsItWasSavedAndExportsAlike) {

@@ -2,6 +2,7 @@
 #include "app/ui/main_frm.h"
 #include "app/ui/scan_commands.h"
 #include "common/ui/ui_text.h"
+#include "fileops/rename_rules.h"
 #include "results/ui/file_info_frm.h"
 #include "results/ui/result_list_view.h"
 #include "settings/settings_table.h"
@@ -57,19 +58,7 @@ protected:
     }
 
     // Scans the tree; every file must have a twin to be listed.
-    void scan() {
-        SessionParameters parameters;
-        SearchPathEntry entry;
-        entry.folder = tree.root();
-        entry.minSize = "0";
-        parameters.paths.push_back(entry);
-        window->applyParameters(parameters);
-        bool finished = false;
-        QObject::connect(&window->scanCommands(), &ScanCommands::workFinished,
-                         [&finished] { finished = true; });
-        window->scanCommands().StartScan();
-        ASSERT_TRUE(waitUntil([&finished] { return finished; }));
-    }
+    void scan() { ASSERT_TRUE(test::scanFolder(*window, tree.root())); }
 
     ResultListView& list() { return *window->scanCommands().resultList(); }
     const ResultTable& table() { return window->scanCommands().table(); }
@@ -117,11 +106,7 @@ TEST_F(FileActionsTest, RenameAsksAgainAfterAForbiddenCharacterAndRefusesATakenN
     answerDialogs({renameTo(QStringLiteral("a:b.txt")), renameTo(QStringLiteral("c.txt"))});
     answerMessages({MessageAnswer::Ok});
     action("MRename")->trigger();
-    ASSERT_EQ(messages.size(), 1U);
-    EXPECT_EQ(messages[0].title, QStringLiteral("Error"));
-    EXPECT_EQ(messages[0].text,
-              QStringLiteral("A file name cannot contain any of the following characters:\n"
-                             "\\ / : * ? \" <> |"));
+    EXPECT_EQ(asked(0), "Error: " + forbiddenCharactersMessage().text);
     EXPECT_TRUE(std::filesystem::exists(tree.path("c.txt")));
     EXPECT_FALSE(std::filesystem::exists(tree.path("a.txt")));
     EXPECT_EQ(list().model()->index(positionOf("c.txt") - 1, 0).data().toString(),
@@ -132,9 +117,7 @@ TEST_F(FileActionsTest, RenameAsksAgainAfterAForbiddenCharacterAndRefusesATakenN
     answerDialogs({renameTo(QStringLiteral("b.txt"))});
     answerMessages({MessageAnswer::Ok});
     window->toolbarButton(8)->trigger();
-    ASSERT_EQ(messages.size(), 2U);
-    EXPECT_EQ(messages[1].text,
-              QStringLiteral("A file named \"b.txt\" already exists; the file keeps its name."));
+    EXPECT_EQ(asked(1), "Error: A file named \"b.txt\" already exists; the file keeps its name.");
     EXPECT_TRUE(std::filesystem::exists(tree.path("c.txt")));
     EXPECT_EQ(tree.read("b.txt"), "same");
     EXPECT_EQ(table().rowCount(), 2);
@@ -168,9 +151,7 @@ TEST_F(FileActionsTest, RemovingMarkedRowsTakesTheirLoneTwinsAlongAndKeepsTheFil
     scan();
     answerMessages({MessageAnswer::Ok});
     action("mnuRemoveFromResult")->trigger();
-    ASSERT_EQ(messages.size(), 1U);
-    EXPECT_EQ(messages[0].text, QStringLiteral("No items marked/checked"));
-    EXPECT_EQ(messages[0].title, QStringLiteral("Error"));
+    EXPECT_EQ(asked(0), "Error: No items marked/checked");
 
     list().table().setMarked(positionOf("a1"), true);
     list().table().setMarked(positionOf("b1"), true);
@@ -200,10 +181,7 @@ TEST_F(FileActionsTest, OpeningGoesToTheDesktopAndSaysWhenNoProgramAnswers) {
     action("MOpenFile")->trigger();
     ASSERT_EQ(opened.size(), 1U);
     EXPECT_EQ(opened[0].toLocalFile(), QString::fromStdString(tree.path("doc, one.txt")));
-    ASSERT_EQ(messages.size(), 1U);
-    EXPECT_EQ(messages[0].text,
-              QStringLiteral("There is no program associated with the specified type of file."));
-    EXPECT_EQ(messages[0].title, QStringLiteral("Error"));
+    EXPECT_EQ(asked(0), "Error: There is no program associated with the specified type of file.");
 
     // On the mark picture "Open File" marks the row instead.
     QMouseEvent onPicture(QEvent::MouseMove, QPointF(2, 5), QPointF(2, 5), Qt::NoButton,
@@ -327,9 +305,7 @@ TEST_F(PicturePreviewTest, TheCloseBoxAsksWhetherToSwitchTheViewerOffAndTheGeome
 
     answerMessages({MessageAnswer::No});
     frm.close();
-    ASSERT_EQ(messages.size(), 1U);
-    EXPECT_EQ(messages[0].title, QStringLiteral("Confirm"));
-    EXPECT_EQ(messages[0].text, QStringLiteral("Do you want to disable picture viewer?"));
+    EXPECT_EQ(asked(0), "Confirm: Do you want to disable picture viewer?");
     EXPECT_EQ(messages[0].defaultAnswer, MessageAnswer::No);
     EXPECT_FALSE(previewShown());
     EXPECT_TRUE(window->pictureViewerOn());

@@ -12,10 +12,7 @@
 namespace pw {
 namespace {
 
-template <typename T>
-T* child(const QObject& parent, const char* name) {
-    return parent.findChild<T*>(QLatin1String(name));
-}
+using test::child;
 
 // The dialog on the screen, as runModal shows it: a new one opens the folder picker now.
 void showDialog(FolderFrm& dialog) {
@@ -55,14 +52,9 @@ TEST_F(FolderFrmTest, ANewDialogOffersTheLastEntriesAndOpensThePickerAtOnce) {
                                                             {"lblSizeRange", "File Size in Range"},
                                                             {"lblKB", "KB"}};
     for (const auto& [name, caption] : captions) {
-        const QObject* control = child<QObject>(dialog, name);
-        ASSERT_NE(control, nullptr) << name;
-        EXPECT_EQ(control->property("text").toString(), caption) << name;
+        EXPECT_EQ(child<QObject>(dialog, name)->property("text").toString(), caption) << name;
     }
-    ASSERT_NE(child<QPushButton>(dialog, "Command2"), nullptr);
     EXPECT_EQ(maskItems(dialog).size(), kBuiltInFileMasks.size());
-    EXPECT_EQ(maskItems(dialog)[3],
-              "Images  (*.bmp *.gif *.jpg *.jpeg *.pcx *.png *.psd *.tif *.wmf)");
     EXPECT_EQ(child<QComboBox>(dialog, "cmbFileMask")->currentText(), "Text files  (*.txt *.bak)");
     EXPECT_EQ(child<QLineEdit>(dialog, "txtMin")->text(), "7");
     EXPECT_EQ(child<QLineEdit>(dialog, "txtMax")->text(), "70");
@@ -92,21 +84,16 @@ TEST_F(FolderFrmTest, LeavingTheSizeBoxesCorrectsThemAndRefusesAMaximumNotAboveT
     auto* minimum = child<QLineEdit>(dialog, "txtMin");
     auto* maximum = child<QLineEdit>(dialog, "txtMax");
 
+    // The corrections themselves are the engine's (SearchPaths.LeavingTheSizeBoxes).
     minimum->setText("abc");
     leave(minimum);
     EXPECT_EQ(minimum->text(), "10");
-    maximum->setText("abc");
-    leave(maximum);
-    EXPECT_EQ(maximum->text(), "");
-    EXPECT_TRUE(messages.empty());
 
     answerMessages({MessageAnswer::Ok});
     minimum->setFocus();
     maximum->setText("10.4");
     leave(maximum);
-    ASSERT_EQ(messages.size(), 1U);
-    EXPECT_EQ(messages[0].title, "Error");
-    EXPECT_EQ(messages[0].text, "Maximum size must be greater then minimum size");
+    EXPECT_EQ(asked(0), "Error: Maximum size must be greater then minimum size");
     EXPECT_EQ(messages[0].buttons, MessageButtons::Ok);
     EXPECT_EQ(maximum->text(), "");
     EXPECT_TRUE(maximum->hasFocus());
@@ -159,18 +146,12 @@ TEST_F(FolderFrmTest, ExcludingAFolderLocksItsOptionsAndOkStoresTheCorrectedEntr
         EXPECT_TRUE(child<QWidget>(dialog, name)->isEnabled()) << name;
     }
 
-    child<QComboBox>(dialog, "cmbFileMask")->setCurrentText("  ");
     child<QLineEdit>(dialog, "txtMin")->setText(" ");
-    child<QLineEdit>(dialog, "txtMax")->setText("lots");
     child<QPushButton>(dialog, "cmdOK")->click();
     ASSERT_TRUE(dialog.entry().has_value());
-    EXPECT_EQ(dialog.entry()->fileTypes, "All files(*.*)");
     EXPECT_EQ(dialog.entry()->minSize, "10");
-    EXPECT_EQ(dialog.entry()->maxSize, "");
     EXPECT_EQ(dialog.entry()->subFolders, "No");
-    const LastFolderEntries last = loadLastFolderEntries(store);
-    EXPECT_EQ(last.minSize, "10");
-    EXPECT_EQ(last.maxSize, "");
+    EXPECT_EQ(loadLastFolderEntries(store).minSize, "10");
 
     FolderFrm cancelled(store, row);
     child<QPushButton>(cancelled, "Command1")->click();

@@ -38,9 +38,7 @@ protected:
 
     template <class Widget>
     Widget* control(frmExport& frm, const char* name) {
-        auto* widget = frm.findChild<Widget*>(QString::fromLatin1(name));
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
+        return test::child<Widget>(frm, name);
     }
     void click(frmExport& frm, const char* name) { control<QAbstractButton>(frm, name)->click(); }
     // Runs the export and waits for its end; whether the file was written.
@@ -87,8 +85,7 @@ TEST_F(FrmExportTest, DelimitedMarkedRowsWithTheStoredChoicesAndTheFileOpenedAft
     // An empty path is refused.
     answerMessages({MessageAnswer::Ok});
     click(frm, "btn");
-    ASSERT_EQ(messages.size(), 1U);
-    EXPECT_EQ(messages[0].text, QStringLiteral("Output filename not specified"));
+    EXPECT_EQ(messages.at(0).text, QStringLiteral("Output filename not specified"));
     EXPECT_EQ(control<QLineEdit>(frm, "txtPath")->palette().color(QPalette::Base),
               QColor(255, 192, 192));
 

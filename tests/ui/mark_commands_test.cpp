@@ -27,17 +27,10 @@
 namespace pw {
 namespace {
 
+using test::child;
 using test::TempTree;
 using test::UiTest;
-using test::waitUntil;
 using Files = std::vector<std::string>;
-
-template <typename T>
-T* child(const QObject& parent, const char* name) {
-    T* found = parent.findChild<T*>(QLatin1String(name));
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-}
 
 void click(const QObject& parent, const char* name) {
     child<QAbstractButton>(parent, name)->click();
@@ -64,15 +57,9 @@ protected:
         QtSettingsStore store;
         saveShowTipsAtStartup(store, false);
         window = std::make_unique<MainFrm>();
-        window->applyParameters(
-            SessionParameters{{}, {{tree.root(), "Yes", "All files(*.*)", "0", "", kSearchIcon}}});
         window->resize(1000, 700);
         window->show();
-        bool finished = false;
-        QObject::connect(&window->scanCommands(), &ScanCommands::workFinished,
-                         [&finished] { finished = true; });
-        window->scanCommands().StartScan();
-        ASSERT_TRUE(waitUntil([&finished] { return finished; }));
+        ASSERT_TRUE(test::scanFolder(*window, tree.root()));
         ASSERT_EQ(table().rowCount(), 5);
     }
 
@@ -235,9 +222,7 @@ TEST_F(MarkCommandsTest, UptoAsksForANumberAndMarksTheDuplicatesUpToTheLimitItGi
         return dialog.result();
     }});
     trigger("mnuAdvMarking");
-    ASSERT_EQ(messages.size(), 1U);
-    EXPECT_EQ(messages[0].text, " type only integer values");
-    EXPECT_EQ(messages[0].title, "Error");
+    EXPECT_EQ(asked(0), "Error:  type only integer values");
     // 9 KB: the second and third one.txt (5.86 KB), then the next file would go above.
     EXPECT_EQ(panel(), "Total Files Marked 2 Size 5.86 KB");
     const MaxSizeValues stored = loadMaxSizeValues(window->settings());

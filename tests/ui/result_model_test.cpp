@@ -5,10 +5,8 @@
 #include "results/ui/result_list_view.h"
 #include "results/ui/result_model.h"
 
-#include <QApplication>
 #include <QHeaderView>
 #include <QIcon>
-#include <QMouseEvent>
 #include <gtest/gtest.h>
 
 namespace pw {
@@ -195,33 +193,6 @@ TEST(ResultListView, SelectionAndCurrentRowFollowTheirRowsWithoutAReset) {
     // The columns keep their order and hidden keys across the reset.
     EXPECT_TRUE(view.isColumnHidden(ResultModel::modelColumn(kColSortDate)));
     EXPECT_EQ(view.horizontalHeader()->visualIndex(ResultModel::modelColumn(kColExt)), 1);
-}
-
-TEST(ResultListView, AClickOnTheMarkPictureIsReportedWithItsRow) {
-    ResultTable table;
-    fillGroups(table, {{{"a", "/x/", 1}, {"b", "/x/", 1}}});
-    ResultListView view(table);
-    view.resize(800, 300);
-    view.show();
-    QApplication::processEvents();
-    std::vector<int> marks;
-    QObject::connect(&view, &ResultListView::markAreaClicked,
-                     [&marks](int position) { marks.push_back(position); });
-    const auto click = [&view](int x, int row) {
-        const QPoint at(x, view.rowViewportPosition(row) + view.rowHeight(row) / 2);
-        QMouseEvent press(QEvent::MouseButtonPress, at, view.viewport()->mapToGlobal(at),
-                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(view.viewport(), &press);
-        QMouseEvent release(QEvent::MouseButtonRelease, at, view.viewport()->mapToGlobal(at),
-                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(view.viewport(), &release);
-    };
-    const double dpi = view.logicalDpiX();
-    click(twipsToPixels(150, dpi), 1);
-    click(twipsToPixels(900, dpi), 0); // on the name: selects only
-    EXPECT_EQ(marks, std::vector<int>{2});
-    EXPECT_EQ(view.currentPosition(), 1);
-    EXPECT_GT(view.lastMouseX(), 300);
 }
 
 } // namespace

@@ -3,8 +3,6 @@
 #include "ui/ui_test_env.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,9 +21,7 @@ class SaveFrmTest : public UiTest {
 protected:
     template <class Widget>
     Widget* control(const char* name) {
-        auto* widget = frm.findChild<Widget*>(QString::fromLatin1(name));
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
+        return test::child<Widget>(frm, name);
     }
     void typePath(const QString& text) { control<QLineEdit>("txtPath")->setText(text); }
     void click(const char* name) { control<QPushButton>(name)->click(); }
@@ -63,8 +59,8 @@ TEST_F(SaveFrmTest, EachModeShowsItsFrameCaptionsAndCloseOption) {
     for (const auto& [name, caption] : captions) {
         EXPECT_EQ(control<QAbstractButton>(name)->text(), QString::fromLatin1(caption)) << name;
     }
-    EXPECT_NE(control<QProgressBar>("pr"), nullptr);
-    EXPECT_NE(control<QPushButton>("cmdAdd"), nullptr);
+    control<QProgressBar>("pr");
+    control<QPushButton>("cmdAdd");
     EXPECT_EQ(control<QLabel>("lblPath")->text(), QStringLiteral("Path "));
     EXPECT_TRUE(control<QRadioButton>("opt2")->isChecked());
     EXPECT_TRUE(control<QCheckBox>("chkClose")->isChecked()); // the stored default
@@ -82,9 +78,7 @@ TEST_F(SaveFrmTest, ABlankPathIsRefusedWithAMessageAndARedBox) {
     typePath(QStringLiteral("   "));
     answerMessages({MessageAnswer::Ok});
     click("Command1");
-    ASSERT_EQ(messages.size(), 1U);
-    EXPECT_EQ(messages[0].title, QStringLiteral("Error"));
-    EXPECT_EQ(messages[0].text, QStringLiteral("File name not specified."));
+    EXPECT_EQ(asked(0), "Error: File name not specified.");
     EXPECT_EQ(messages[0].buttons, MessageButtons::Ok);
     auto* path = control<QLineEdit>("txtPath");
     EXPECT_EQ(path->palette().color(QPalette::Base), QColor(255, 192, 192));
@@ -137,12 +131,7 @@ TEST_F(SaveFrmTest, SavingHandsTheBrowsedBytesToTheHookAndFollowsItsProgress) {
     // A save on a worker thread moves the bar on the dialog's thread.
     const SessionProgressFn progress = frm.progressCallback();
     std::thread([&] { progress({"", 10, 10}); }).join();
-    QElapsedTimer waited;
-    waited.start();
-    while (control<QProgressBar>("pr")->value() != 10 && waited.elapsed() < 5000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    }
-    EXPECT_EQ(control<QProgressBar>("pr")->value(), 10);
+    EXPECT_TRUE(test::waitUntil([this] { return control<QProgressBar>("pr")->value() == 10; }));
 }
 
 TEST_F(SaveFrmTest, ASaveClosesWithCloseAfterCompletionAndAFailureIsShownAndCanBeRetried) {

@@ -22,9 +22,9 @@
 namespace pw {
 namespace {
 
+using test::runToEnd;
 using test::TempTree;
 using test::UiTest;
-using test::waitUntil;
 
 // Two groups (two files and three files of equal content) and one single file.
 void addGroups(TempTree& tree) {
@@ -58,15 +58,8 @@ protected:
     ResultListView& list() { return *scan().resultList(); }
     QString panel(int number) { return window->statusPanel(number)->text(); }
     QAction* action(const char* name) { return window->findChild<QAction*>(QLatin1String(name)); }
-
-    // Runs the command and waits until the result is on the screen.
-    void runToEnd(const std::function<void()>& command) {
-        bool finished = false;
-        const QMetaObject::Connection watch = QObject::connect(&scan(), &ScanCommands::workFinished,
-                                                               [&finished] { finished = true; });
-        command();
-        EXPECT_TRUE(waitUntil([&finished] { return finished; }));
-        QObject::disconnect(watch);
+    void scanToEnd() {
+        ASSERT_TRUE(runToEnd(*window, [this] { scan().StartScan(); }));
     }
 
     TempTree tree;
@@ -74,7 +67,7 @@ protected:
 };
 
 TEST_F(ScanCommandsTest, AScanListsTheGroupsShadedWithTheirTotalsAndLeavesTheWindowIdle) {
-    runToEnd([&] { action("MScan")->trigger(); });
+    ASSERT_TRUE(runToEnd(*window, [&] { action("MScan")->trigger(); }));
     const ResultTable& table = scan().table();
     ASSERT_EQ(table.rowCount(), 5);
     EXPECT_EQ(table.GroupCount, 2);
@@ -96,7 +89,7 @@ TEST_F(ScanCommandsTest, AScanListsTheGroupsShadedWithTheirTotalsAndLeavesTheWin
 }
 
 TEST_F(ScanCommandsTest, HeaderClicksAndMarkingKeepTheSelectedRow) {
-    runToEnd([&] { action("MScan")->trigger(); });
+    ASSERT_TRUE(runToEnd(*window, [&] { action("MScan")->trigger(); }));
     const std::string selected = scan().table().row(4).fullPath();
     list().selectPosition(4);
 
@@ -125,20 +118,8 @@ TEST_F(ScanCommandsTest, AScanWithoutSearchPathsAsksForOneInstead) {
         return static_cast<int>(QDialog::Rejected);
     }});
     action("MScan")->trigger();
-    ASSERT_EQ(messages.size(), 1U);
-    EXPECT_EQ(messages[0].text, QStringLiteral("Please add search path first."));
+    EXPECT_EQ(messages.at(0).text, QStringLiteral("Please add search path first."));
     EXPECT_FALSE(scan().busy());
-}
-
-TEST_F(ScanCommandsTest, TooManyFilesDeclinedEndsCompletedWithNothingListed) {
-    scan().setManyFilesLimitForTests(5);
-    answerDialogs({[](QDialog& dialog) {
-        EXPECT_EQ(dialog.objectName(), QStringLiteral("frmTooManyFiles"));
-        return static_cast<int>(QDialog::Rejected);
-    }});
-    runToEnd([&] { scan().StartScan(); });
-    EXPECT_EQ(scan().table().rowCount(), 0);
-    EXPECT_EQ(panel(1), QStringLiteral("Search Completed."));
 }
 
 TEST_F(ScanCommandsTest, CancelWhileTheScanWaitsStopsItAsTerminated) {
@@ -150,7 +131,7 @@ TEST_F(ScanCommandsTest, CancelWhileTheScanWaitsStopsItAsTerminated) {
         window->findChild<QAction*>(QStringLiteral("EscCancel"))->trigger();
         return static_cast<int>(QDialog::Accepted);
     }});
-    runToEnd([&] { scan().StartScan(); });
+    scanToEnd();
     EXPECT_EQ(panel(1), QStringLiteral("Search Terminated."));
     EXPECT_EQ(scan().table().rowCount(), 0);
     EXPECT_EQ(messages.at(0).title, QStringLiteral("Cancel Search"));
@@ -173,14 +154,14 @@ TEST_F(ScanCommandsTest, AFileTheScanCannotReadIsCountedAndListed) {
     }
     const std::string locked = tree.addFile("c/locked.txt", std::string(3000, 'x'));
     ASSERT_EQ(chmod(locked.c_str(), 0), 0);
-    runToEnd([&] { scan().StartScan(); });
+    scanToEnd();
     auto* issues = window->findChild<QToolButton*>(QStringLiteral("cmdScanIssues"));
     EXPECT_FALSE(issues->isHidden());
     EXPECT_EQ(issues->text(), QStringLiteral("1 file not searched"));
 }
 
 TEST_F(ScanCommandsTest, ASessionSavedAndLoadedThroughTheDialogShowsTheSameList) {
-    runToEnd([&] { scan().StartScan(); });
+    scanToEnd();
     const std::string file = scratchFolder() + "/saved.pwf";
     const auto fillAndAct = [file](QDialog& dialog) {
         dialog.findChild<QLineEdit*>(QStringLiteral("txtPath"))
@@ -194,7 +175,7 @@ TEST_F(ScanCommandsTest, ASessionSavedAndLoadedThroughTheDialogShowsTheSameList)
 
     window->NewSession();
     answerDialogs({fillAndAct});
-    runToEnd([&] { action("MLoadSession")->trigger(); });
+    ASSERT_TRUE(runToEnd(*window, [&] { action("MLoadSession")->trigger(); }));
     ASSERT_EQ(scan().table().rowCount(), static_cast<int>(saved.size()));
     for (int p = 1; p <= scan().table().rowCount(); ++p) {
         EXPECT_EQ(scan().table().row(p).fullPath(),
@@ -210,19 +191,8 @@ TEST_F(ScanCommandsTest, ASessionNamedOnTheCommandLineIsScannedAtStart) {
                                  SessionContent::ParametersOnly)
                     .ok);
     MainFrm started("\"" + file + "\"");
-    bool finished = false;
-    QObject::connect(&started.scanCommands(), &ScanCommands::workFinished,
-                     [&finished] { finished = true; });
-    started.show();
-    ASSERT_TRUE(waitUntil([&finished] { return finished; }));
+    ASSERT_TRUE(runToEnd(started, [&started] { started.show(); }));
     EXPECT_EQ(started.scanCommands().table().rowCount(), 5);
-
-    MainFrm missing("/nowhere/gone.pwf");
-    answerMessages({MessageAnswer::Ok});
-    missing.show();
-    ASSERT_TRUE(waitUntil([this] { return !messages.empty(); }));
-    EXPECT_EQ(messages[0].title, QStringLiteral("File Not Found"));
-    EXPECT_EQ(messages[0].text, QStringLiteral("\"/nowhere/gone.pwf\""));
 }
 
 } // namespace

@@ -1,5 +1,8 @@
 #include "ui/ui_test_env.h"
 
+#include "app/ui/main_frm.h"
+#include "app/ui/scan_commands.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QSettings>
@@ -32,6 +35,22 @@ bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
         QApplication::processEvents(QEventLoop::AllEvents, 50);
     }
     return true;
+}
+
+bool runToEnd(MainFrm& window, const std::function<void()>& command) {
+    bool finished = false;
+    const QMetaObject::Connection watch = QObject::connect(
+        &window.scanCommands(), &ScanCommands::workFinished, [&finished] { finished = true; });
+    command();
+    const bool ended = waitUntil([&finished] { return finished; });
+    QObject::disconnect(watch);
+    return ended;
+}
+
+bool scanFolder(MainFrm& window, const std::string& folder) {
+    window.applyParameters(
+        SessionParameters{{}, {{folder, "Yes", "All files(*.*)", "0", "", kSearchIcon}}});
+    return runToEnd(window, [&window] { window.scanCommands().StartScan(); });
 }
 
 void UiTest::SetUp() {
@@ -92,6 +111,12 @@ void UiTest::answerFileDialogs(std::initializer_list<std::optional<std::string>>
 
 void UiTest::answerDialogs(std::initializer_list<ModalHook> answers) {
     m_dialogAnswers.insert(m_dialogAnswers.end(), answers);
+}
+
+std::string UiTest::asked(std::size_t index) const {
+    return index < messages.size()
+               ? (messages[index].title + QStringLiteral(": ") + messages[index].text).toStdString()
+               : std::string();
 }
 
 std::string UiTest::dataFolder() {

@@ -13,10 +13,29 @@
 #include <string>
 #include <vector>
 
+namespace pw {
+class MainFrm;
+}
+
 namespace pw::test {
 
 // Runs the event loop until `done` holds; false after a generous bound.
 bool waitUntil(const std::function<bool()>& done, int timeoutMs = 20000);
+
+// The child of `parent` with that objectName; the test fails when there is none.
+template <typename T>
+T* child(const QObject& parent, const char* name) {
+    T* found = parent.findChild<T*>(QLatin1String(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+}
+
+// Runs `command` (a scan or a session load) and waits until the window shows its result.
+bool runToEnd(MainFrm& window, const std::function<void()>& command);
+
+// Makes `folder` the window's only search path (every file, no minimum size), scans it
+// and waits until the result is shown.
+bool scanFolder(MainFrm& window, const std::string& folder);
 
 class UiTest : public ::testing::Test {
 protected:
@@ -33,6 +52,8 @@ protected:
 
     // What was asked, in order.
     std::vector<MessageRequest> messages;
+    // The `index`th message as "title: text"; "" when there was none.
+    std::string asked(std::size_t index) const;
     std::vector<FileDialogRequest> fileDialogs;
 
     // The per-user data folder of the program ("Default.pwf" lives there).
