@@ -267,4 +267,6 @@ python3 "$SUMMARIZE" report --times "$logs/times.log" --groups "$logs/groups.log
     --tools "$logs/tools.log" --work "$work" --profiles "$profiles" --scaling "$scaling" \
     --runs "$runs" --cache "$([ "$cold" -eq 1 ] && echo cold || echo warm)" \
     --quick "$quick" --versions "$versions" --output "$output"
+# What each change gave is kept by hand beside the script and follows the warm tables.
+[ "$cold" -eq 0 ] && [ "$quick" -eq 0 ] && cat "$REPO/bench/changes.md" >>"$output"
 echo "Written to $output" >&2
