@@ -2,6 +2,7 @@
 
 #include "common/file_helpers.h"
 #include "common/open_no_links.h"
+#include "common/spinning_mutex.h"
 #include "common/text.h"
 #include "common/unique_fd.h"
 #include "search/progress_throttle.h"
@@ -682,8 +683,8 @@ private:
     FolderCounts m_counts;
     ProgressThrottle m_throttle;
 
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
+    SpinningMutex m_mutex; // taken twice per folder by every walking thread
+    std::condition_variable_any m_wake;
     std::unordered_map<std::uint32_t, FolderNode> m_nodes; // found and not yet put in
     std::uint32_t m_nextId = 1;
     std::vector<std::uint32_t> m_queue;   // to be listed, the next one last
