@@ -8,6 +8,7 @@
 #include <array>
 #include <cstring>
 #include <sys/resource.h>
+#include <system_error>
 #include <thread>
 
 namespace pw {
@@ -179,11 +180,22 @@ ReadTarget CandidateSet::readTarget(const Candidate& c) const {
 ReadTarget CandidateSet::targetBelow(std::uint32_t root, std::string path,
                                      FileIdentity listed) const {
     ReadTarget target{std::move(path), AT_FDCWD, 0, listed};
-    if (root != kNoRoot) {
+    if (root < m_roots.size()) {
         target.folderFd = m_roots[root].fd.get();
         target.relative = m_roots[root].length;
     }
     return target;
+}
+
+std::jthread CandidateSet::closeKeptFolders() {
+    std::vector<Root> roots;
+    roots.swap(m_roots);
+    auto close = [roots = std::move(roots)]() mutable { roots.clear(); };
+    try {
+        return std::jthread(std::move(close));
+    } catch (const std::system_error&) {
+        return {}; // the descriptors went with the closure
+    }
 }
 
 const FolderText& CandidateSet::sharedFolder(const Candidate& c) const {

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace pw {
@@ -73,6 +74,12 @@ public:
     ReadTarget readTarget(const Candidate& c) const;
     // The same for any path below the open folder `root` (kNoRoot: the path as it stands).
     ReadTarget targetBelow(std::uint32_t root, std::string path, FileIdentity listed = {}) const;
+
+    // Closes the folders kept open, on a helper thread that the returned object joins when
+    // it goes (inline when no thread can be had): closing thousands of listed folders keeps
+    // the kernel busy a while, and once every candidate is read nothing needs them. Later
+    // read targets name their files by the full path.
+    [[nodiscard]] std::jthread closeKeptFolders();
 
     std::vector<Candidate>& items() { return m_items; }
     const std::vector<Candidate>& items() const { return m_items; }

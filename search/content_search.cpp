@@ -250,6 +250,7 @@ void FindDuplicatesBySize(SearchContext& context) {
     GroupedFiles grouped = collectGrouped(runs, listed, groupedFiles);
     std::vector<SizeRun>().swap(runs);
     std::vector<Candidate>().swap(items);
+    const std::jthread closing = context.candidates.closeKeptFolders();
     listRows(context, grouped);
 }
 

@@ -91,7 +91,14 @@ TEST(ByteToByte, GroupsEqualFilesInCandidateOrderWithGroupIdsAndAlternatingToggl
     tree.addFile("small/two.txt", "same");
     tree.addFile("unique.dat", test::randomBytes(3000, 3));
 
+    auto openDescriptors = [] {
+        return std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                             std::filesystem::directory_iterator{});
+    };
+    const auto openBefore = openDescriptors();
     const ScanResult result = scan(request({tree.root()}, SearchMethod::ByteToByte));
+    // The folders kept open for reading are closed, on another thread, before the result.
+    EXPECT_EQ(openDescriptors(), openBefore);
     // Smaller size first; within a size, groups open in name-then-folder order.
     EXPECT_EQ(groups(result, tree), (Groups{{"small/one.txt", "small/two.txt"},
                                             {"z/a.dat", "x/a1.dat", "y/a1.dat"},
