@@ -34,6 +34,7 @@ TableFill::TableFill(ResultTable& table, bool grouped, std::size_t expectedRows)
     m_table.clear();
     m_table.setGrouped(grouped);
     m_table.reserveRows(expectedRows);
+    m_folders.reserve(expectedRows);
 }
 
 FolderText TableFill::folder(std::string_view text) {
