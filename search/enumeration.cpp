@@ -269,61 +269,88 @@ private:
         }
     }
 
+    struct SubFolder {
+        std::string name;
+        std::optional<dev_t> device; // when the listing asked for it
+    };
+
+    // Each worker takes a few folders at a time, when the queue holds enough for all: the
+    // lock that hands them out and takes their results is then taken less often.
+    static constexpr std::size_t kFoldersPerTurn = 4;
+
     void work(bool scanningThread) {
-        for (;;) {
-            FolderNode* node = nullptr;
-            {
-                std::unique_lock lock(m_mutex);
-                while (m_queue.empty() && m_active > 0 && !cancelled()) {
-                    if (scanningThread) {
-                        m_wake.wait_for(lock, ProgressThrottle::kInterval);
-                        lock.unlock();
-                        m_relay.serve(m_context.runtimeError);
-                        showProgress();
-                        lock.lock();
-                    } else {
-                        m_wake.wait(lock);
-                    }
-                }
-                if (m_queue.empty() || cancelled()) {
-                    m_wake.notify_all();
-                    return;
-                }
-                // Elements of the map stay where they are while others come and go.
-                node = &m_nodes.at(m_queue.back());
-                m_queue.pop_back();
-                ++m_active;
+        std::vector<FolderNode*> taken;
+        std::vector<std::vector<SubFolder>> subFolders;
+        while (takeFolders(scanningThread, taken)) {
+            subFolders.resize(taken.size());
+            for (std::size_t k = 0; k < taken.size(); ++k) {
+                subFolders[k] = listWithRetry(*taken[k], scanningThread);
+                taken[k]->parentHold.reset();
             }
-            std::vector<SubFolder> subFolders = listWithRetry(*node, scanningThread);
-            node->parentHold.reset();
             std::lock_guard lock(m_mutex);
-            if (node->keep.valid()) {
-                node->nearestOpen = m_out.addRoot(node->path, std::move(node->keep));
+            for (std::size_t k = 0; k < taken.size(); ++k) {
+                addSubFolders(*taken[k], subFolders[k]);
             }
-            for (SubFolder& sub : subFolders) {
-                const std::uint32_t id = m_nextId++;
-                node->children.push_back(id);
-                FolderNode& child = m_nodes[id];
-                child.path = node->path + sub.name + "/";
-                child.nameStart = node->path.size();
-                child.device = sub.device.value_or(node->device);
-                child.deviceAsked = sub.device.has_value();
-                child.mountPoint = child.device != node->device;
-                child.parentFd = node->fdForSubFolders;
-                child.parentHold = node->holdForSubFolders;
-                child.nearestOpen = node->nearestOpen;
-                m_queue.push_back(id);
-            }
-            node->holdForSubFolders.reset();
-            // Deeper folders first keeps the queue, and so the memory, small.
-            std::reverse(m_queue.end() - static_cast<std::ptrdiff_t>(subFolders.size()),
-                         m_queue.end());
-            m_currentFolder = node->path;
-            node->done = true;
             putReadyFolders(false);
-            --m_active;
             m_wake.notify_all();
         }
+    }
+
+    // Waits for folders to list and takes up to kFoldersPerTurn of them, the deepest first;
+    // false when the walk is over or cancelled.
+    bool takeFolders(bool scanningThread, std::vector<FolderNode*>& taken) {
+        taken.clear();
+        std::unique_lock lock(m_mutex);
+        while (m_queue.empty() && m_active > 0 && !cancelled()) {
+            if (scanningThread) {
+                m_wake.wait_for(lock, ProgressThrottle::kInterval);
+                lock.unlock();
+                m_relay.serve(m_context.runtimeError);
+                showProgress();
+                lock.lock();
+            } else {
+                m_wake.wait(lock);
+            }
+        }
+        if (m_queue.empty() || cancelled()) {
+            m_wake.notify_all();
+            return false;
+        }
+        const std::size_t count = std::clamp<std::size_t>(m_queue.size() / 2, 1, kFoldersPerTurn);
+        for (std::size_t k = 0; k < count; ++k) {
+            // Elements of the map stay where they are while others come and go.
+            taken.push_back(&m_nodes.at(m_queue.back()));
+            m_queue.pop_back();
+            ++m_active;
+        }
+        return true;
+    }
+
+    // Queues a listed folder's sub-folders and marks it done. Called with m_mutex held.
+    void addSubFolders(FolderNode& node, const std::vector<SubFolder>& subFolders) {
+        if (node.keep.valid()) {
+            node.nearestOpen = m_out.addRoot(node.path, std::move(node.keep));
+        }
+        for (const SubFolder& sub : subFolders) {
+            const std::uint32_t id = m_nextId++;
+            node.children.push_back(id);
+            FolderNode& child = m_nodes[id];
+            child.path = node.path + sub.name + "/";
+            child.nameStart = node.path.size();
+            child.device = sub.device.value_or(node.device);
+            child.deviceAsked = sub.device.has_value();
+            child.mountPoint = child.device != node.device;
+            child.parentFd = node.fdForSubFolders;
+            child.parentHold = node.holdForSubFolders;
+            child.nearestOpen = node.nearestOpen;
+            m_queue.push_back(id);
+        }
+        node.holdForSubFolders.reset();
+        // Deeper folders first keeps the queue, and so the memory, small.
+        std::reverse(m_queue.end() - static_cast<std::ptrdiff_t>(subFolders.size()), m_queue.end());
+        m_currentFolder = node.path;
+        node.done = true;
+        --m_active;
     }
 
     void showProgress() {
@@ -344,11 +371,6 @@ private:
         p.processed = m_filesListed.load();
         m_context.progress(p);
     }
-
-    struct SubFolder {
-        std::string name;
-        std::optional<dev_t> device; // when the listing asked for it
-    };
 
     std::vector<SubFolder> listWithRetry(FolderNode& node, bool scanningThread) {
         for (;;) {
