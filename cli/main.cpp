@@ -23,6 +23,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <malloc.h>
@@ -200,6 +201,16 @@ int exitStatus(bool failed) {
     return failed || !std::cout ? kExitError : kExitOk;
 }
 
+// Ends the program once everything is written and closed. The system takes back the
+// memory of a large result table with the process at once; freeing it row by row first
+// only keeps the user waiting (about 15 ms per 100000 rows).
+[[noreturn]] void endProgram(bool failed) {
+    std::cout.flush();
+    const int status = exitStatus(failed);
+    std::fflush(nullptr);
+    std::_Exit(status);
+}
+
 int runScan(pw::cli::CliOptions options) {
     using namespace pw::cli;
     bool failed = !keepSearchableFolders(options.folders, options.search.protectSystem);
@@ -229,7 +240,7 @@ int runScan(pw::cli::CliOptions options) {
     printIssues(result.issues);
     printTotals(totals, timer);
     failed |= !actOnMarks(options, table);
-    return exitStatus(failed);
+    endProgram(failed);
 }
 
 int runLoad(const pw::cli::CliOptions& options) {
@@ -273,7 +284,7 @@ int runLoad(const pw::cli::CliOptions& options) {
         printTotals(session.totals, timer);
     }
     failed |= !actOnMarks(options, session.table);
-    return exitStatus(failed);
+    endProgram(failed);
 }
 
 } // namespace
