@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <pwd.h>
+#include <sched.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -51,6 +52,10 @@ void reserveDescriptors(int fd, std::int64_t more) {
     if (highest > fd) {
         UniqueFd(::fcntl(fd, F_DUPFD_CLOEXEC, static_cast<int>(highest)));
     }
+}
+
+bool takeOwnDescriptorTable() {
+    return ::unshare(CLONE_FILES) == 0;
 }
 
 } // namespace pw

@@ -27,4 +27,14 @@ std::string dataHomeFolder();
 // limit.
 void reserveDescriptors(int fd, std::int64_t more);
 
+// Gives the calling thread a descriptor table of its own, a copy of the process's table.
+// On a table that no other thread shares, the kernel skips the locking and the reference
+// counting that every open, read and close pays otherwise; a thread that opens and closes
+// many files of its own spends noticeably less time in the kernel. Descriptors open now
+// stay usable in the copy; those the thread opens later are its own, and those other
+// threads open later it cannot see. Only for a thread started for such work, never for one
+// that hands descriptors on. Returns false, with nothing changed, where the system refuses
+// (a sandbox may).
+bool takeOwnDescriptorTable();
+
 } // namespace pw

@@ -1,3 +1,4 @@
+#include "common/file_helpers.h"
 #include "search/content_compare.h"
 #include "search/progress_throttle.h"
 #include "search/searches.h"
@@ -87,7 +88,11 @@ public:
         std::vector<std::jthread> threads;
         try {
             for (unsigned k = 0; k < workers; ++k) {
-                threads.emplace_back([this] { work(); });
+                threads.emplace_back([this] {
+                    // Each comparing thread opens and closes its files on its own table.
+                    takeOwnDescriptorTable();
+                    work();
+                });
             }
         } catch (const std::system_error&) {
             // No (further) thread to be had: the threads that started, or this one, do it.

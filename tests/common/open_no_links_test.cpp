@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <thread>
 #include <unistd.h>
 
 namespace pw {
@@ -89,6 +90,26 @@ TEST(FileHelpers, FileExistsAndTrimNull) {
 
 // Growing the descriptor table takes a descriptor for a moment; it must not stay open, nor
 // may a request past the descriptor limit fail loudly.
+TEST(FileHelpers, AThreadWithItsOwnDescriptorTableKeepsItsFilesToItself) {
+    const UniqueFd before(::open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    ASSERT_TRUE(before.valid());
+    bool own = false;
+    bool beforeUsable = false;
+    int opened = -1;
+    std::thread([&] {
+        own = takeOwnDescriptorTable();
+        beforeUsable = ::fcntl(before.get(), F_GETFD) != -1;
+        opened = ::open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    }).join();
+    if (!own) {
+        GTEST_SKIP() << "the system refuses a descriptor table of a thread's own";
+    }
+    EXPECT_TRUE(beforeUsable);
+    ASSERT_GE(opened, 0);
+    // The thread's table went with it, and its descriptor with the table.
+    EXPECT_EQ(::fcntl(opened, F_GETFD), -1);
+}
+
 TEST(FileHelpers, ReservingDescriptorsLeavesNoneOpen) {
     auto openCount = [] {
         return std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
