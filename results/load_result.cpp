@@ -47,7 +47,7 @@ FolderText TableFill::folder(std::string_view text) {
 FolderText TableFill::folder(FolderText text) {
     const auto [it, added] = m_folders.try_emplace(std::string_view(*text), text);
     if (added) {
-        m_table.distinctFolders.push_back(*text);
+        m_table.distinctFolders.push_back(text);
     }
     return it->second;
 }

@@ -123,6 +123,15 @@ int ResultTable::removeRows(const std::function<bool(const ResultTableRow&)>& re
     return removed;
 }
 
+std::vector<std::string> ResultTable::distinctFolderTexts() const {
+    std::vector<std::string> texts;
+    texts.reserve(distinctFolders.size());
+    for (const FolderText& folder : distinctFolders) {
+        texts.push_back(*folder);
+    }
+    return texts;
+}
+
 void ResultTable::clear() {
     m_rows.clear();
     GroupSizes.assign(1, 0);

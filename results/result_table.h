@@ -97,9 +97,10 @@ public:
     // Whether row shading is in force (the desktop program's shading hook is installed).
     bool shadingInstalled = false;
 
-    // The distinct folders of the listed files, in order of first occurrence; they feed
-    // the folder list of the advanced marking.
-    std::vector<std::string> distinctFolders;
+    // The distinct folders of the listed files, in order of first occurrence, each the
+    // text its rows share; they feed the folder list of the advanced marking.
+    std::vector<FolderText> distinctFolders;
+    std::vector<std::string> distinctFolderTexts() const;
 
     // The search folders the rows were found below: a file operation opens a row's file
     // again without following any symbolic link below them.

@@ -157,7 +157,7 @@ void MarkCommands::takeFolders() {
     unloadAdvMarkFrm();
     const ResultTable& table = m_list.table();
     if (table.grouped() && !table.distinctFolders.empty()) {
-        loadAdvMarkFrm().setFolders(table.distinctFolders);
+        loadAdvMarkFrm().setFolders(table.distinctFolderTexts());
     }
 }
 

@@ -62,7 +62,7 @@ TEST(LoadSearchResult, NumbersGroupsByIdChangesAndSkipsVanishedFiles) {
     EXPECT_EQ(table.RowShadeTable, (std::vector<std::int32_t>{1, 1, 2, 2, 3, 4, 4, 0}));
     EXPECT_TRUE(table.shadingInstalled);
     // One text per folder, shared by its rows, in order of first occurrence.
-    EXPECT_EQ(table.distinctFolders, (Names{"/data/", "/other/"}));
+    EXPECT_EQ(table.distinctFolderTexts(), (Names{"/data/", "/other/"}));
     EXPECT_EQ(table.row(1).folder, table.row(7).folder);
 }
 
@@ -110,7 +110,7 @@ TEST(LoadSearchResult, ALargeResultIsCheckedOnceARowInOrder) {
         }
     }
     EXPECT_EQ(column(table, kColFileName), expected);
-    EXPECT_EQ(table.distinctFolders, (Names{"/f1/", "/f2/", "/f0/"}));
+    EXPECT_EQ(table.distinctFolderTexts(), (Names{"/f1/", "/f2/", "/f0/"}));
 }
 
 TEST(CellText, EveryColumnShowsTheTextsTheListAlwaysShowed) {

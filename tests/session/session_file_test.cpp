@@ -193,7 +193,7 @@ TEST(SessionLoad, GroupsAreRenumberedAndOnlyTextsTheValuesWouldNotShowAreKept) {
     EXPECT_EQ(s.table.GroupSizes, (std::vector<std::int32_t>{0, 2, 3}));
     EXPECT_EQ(s.table.RowShadeTable, (std::vector<std::int32_t>{1, 1, 2, 2, 2, 0}));
     EXPECT_TRUE(s.table.shadingInstalled);
-    EXPECT_EQ(s.table.distinctFolders, (std::vector<std::string>{"/p/", "/q/", "/r/"}));
+    EXPECT_EQ(s.table.distinctFolderTexts(), (std::vector<std::string>{"/p/", "/q/", "/r/"}));
     EXPECT_EQ(cellText(s.table.row(1), kColExt), "c");
     EXPECT_EQ(cellText(s.table.row(5), kColExt), "");
     EXPECT_EQ(s.table.row(3).size, 12u);

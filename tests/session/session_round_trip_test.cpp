@@ -68,7 +68,7 @@ TEST(SessionScanRoundTrip, EveryMethodComesBackAsItWasSavedAndExportsAlike) {
         EXPECT_EQ(loaded.table.grouped(), s.table.grouped());
         EXPECT_EQ(loaded.table.GroupCount, s.table.GroupCount);
         EXPECT_EQ(loaded.table.GroupSizes, s.table.GroupSizes);
-        EXPECT_EQ(loaded.table.distinctFolders, s.table.distinctFolders);
+        EXPECT_EQ(loaded.table.distinctFolderTexts(), s.table.distinctFolderTexts());
         for (int c = 1; c <= kColumnCount; ++c) {
             EXPECT_EQ(column(loaded.table, c), column(s.table, c)) << "column " << c;
         }
