@@ -8,6 +8,13 @@
 
 namespace pw {
 
+// A folder text (ending in "/") followed by a name: a full path, made with one allocation.
+inline std::string joinPath(std::string_view folder, std::string_view name) {
+    std::string path;
+    path.reserve(folder.size() + name.size());
+    return path.append(folder).append(name);
+}
+
 // Simple (one-to-one) Unicode lower-case mapping of one code point.
 char32_t lowerCodePoint(char32_t c);
 

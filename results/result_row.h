@@ -76,7 +76,7 @@ struct ResultTableRow {
 
     const std::string& folderText() const;
     // Path followed by file name.
-    std::string fullPath() const { return folderText() + name; }
+    std::string fullPath() const { return joinPath(folderText(), name); }
     int icon() const { return marked ? kMarkedIcon : kUnmarkedIcon; }
     bool identityKnown() const { return device != 0 || inode != 0; }
 };

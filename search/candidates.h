@@ -3,6 +3,7 @@
 // folder texts in a shared arena, each folder text once. A million candidates cost about
 // 60 MB here, against several times that for a text record per file.
 
+#include "common/text.h"
 #include "common/unique_fd.h"
 #include "search/file_reader.h"
 #include "search/scan_types.h"
@@ -64,10 +65,7 @@ public:
     // Copies the name into the arena.
     Candidate& add(std::uint32_t folder, std::string_view name);
 
-    std::string fullPath(const Candidate& c) const {
-        std::string path(folder(c));
-        return path.append(c.fileName());
-    }
+    std::string fullPath(const Candidate& c) const { return joinPath(folder(c), c.fileName()); }
 
     // Where and how to read a candidate again, as listed: beneath the nearest folder on its
     // way kept open, its search folder at least.

@@ -2,6 +2,8 @@
 // What a scan takes and what it gives back. Plain values only: the desktop program and the
 // command-line front end both build a ScanRequest and read a ScanResult.
 
+#include "common/text.h"
+
 #include <atomic>
 #include <cstdint>
 #include <deque>
@@ -69,7 +71,7 @@ struct ResultRow {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
 
-    std::string fullPath() const { return *folder + name; }
+    std::string fullPath() const { return joinPath(*folder, name); }
 };
 
 // A problem with one file or folder that did not stop the scan: it travels with the result.
