@@ -5,11 +5,12 @@
 #include "common/spinning_mutex.h"
 #include "common/text.h"
 #include "common/unique_fd.h"
+#include "search/mount_table.h"
 #include "search/progress_throttle.h"
 #include "search/protected_trees.h"
+#include "search/question_relay.h"
 
 #include <algorithm>
-#include <array>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -19,15 +20,10 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <fstream>
-#include <list>
 #include <memory>
 #include <mutex>
-#include <set>
-#include <sstream>
+#include <optional>
 #include <sys/stat.h>
-#include <sys/statfs.h>
-#include <sys/sysmacros.h>
 #include <system_error>
 #include <thread>
 #include <unistd.h>
@@ -46,18 +42,6 @@ constexpr std::int64_t kMaxHeldParents = 256;
 // under way.
 constexpr std::int64_t kSpareDescriptors = 64;
 
-// File systems that only present kernel state; walking them is slow, can block, and never
-// finds a user's duplicate.
-constexpr std::array<std::string_view, 20> kPseudoTypes = {
-    "proc",        "sysfs",      "devtmpfs", "devpts",     "cgroup",   "cgroup2",  "tracefs",
-    "debugfs",     "securityfs", "bpf",      "pstore",     "configfs", "fusectl",  "mqueue",
-    "binfmt_misc", "autofs",     "efivarfs", "rpc_pipefs", "nsfs",     "selinuxfs"};
-
-constexpr std::array<unsigned long, 17> kPseudoMagics = {
-    0x9fa0,     0x62656572, 0x1cd1,     0x27e0eb,   0x63677270, 0x74726163,
-    0x64626720, 0x73636673, 0xcafe4a11, 0x6165676C, 0x62656570, 0x65735543,
-    0x19800202, 0x42494e4d, 0x6e736673, 0xde5e81e4, 0xf97cff8c};
-
 // Converts a size box text the way the size limits always have: a whole number of KB,
 // halves rounded to even, times 1024. The count is 64-bit, as file sizes are: a limit of
 // several gigabytes is an everyday one. Whole numbers of KB below 2^53 fit once multiplied,
@@ -70,54 +54,6 @@ std::int64_t kilobytesToBytes(std::string_view text) {
         throw ScanFailure(kOverflow, "Overflow");
     }
     return static_cast<std::int64_t>(whole) * 1024;
-}
-
-struct Mounts {
-    std::set<dev_t> pseudoDevices;
-    std::vector<std::string> automountPoints; // of autofs mounts, as mountinfo writes them
-};
-
-Mounts mounts() {
-    Mounts found;
-    std::ifstream mounts("/proc/self/mountinfo");
-    std::string line;
-    while (std::getline(mounts, line)) {
-        std::istringstream fields(line);
-        std::string id;
-        std::string parent;
-        std::string majorMinor;
-        std::string root;
-        std::string mountPoint;
-        fields >> id >> parent >> majorMinor >> root >> mountPoint;
-        const auto separator = line.find(" - ");
-        if (separator == std::string::npos) {
-            continue;
-        }
-        std::istringstream tail(line.substr(separator + 3));
-        std::string type;
-        tail >> type;
-        if (type == "autofs") {
-            found.automountPoints.push_back(mountPoint);
-        }
-        if (std::find(kPseudoTypes.begin(), kPseudoTypes.end(), type) == kPseudoTypes.end()) {
-            continue;
-        }
-        unsigned major = 0;
-        unsigned minor = 0;
-        if (std::sscanf(majorMinor.c_str(), "%u:%u", &major, &minor) == 2) {
-            found.pseudoDevices.insert(makedev(major, minor));
-        }
-    }
-    return found;
-}
-
-bool isPseudoMagic(int fd) {
-    struct statfs info {};
-    if (fstatfs(fd, &info) != 0) {
-        return false;
-    }
-    const auto magic = static_cast<unsigned long>(info.f_type);
-    return std::find(kPseudoMagics.begin(), kPseudoMagics.end(), magic) != kPseudoMagics.end();
 }
 
 // One folder's listing: the names, each ended by a NUL so that it can be handed to the
@@ -165,45 +101,20 @@ struct FolderNode {
     UniqueFd keep;                 // to be kept open with the candidates
     int fdForSubFolders = -1;      // what its sub-folders get as parentFd and parentHold
     std::shared_ptr<const UniqueFd> holdForSubFolders;
-};
 
-// Asks the scanning thread a question on behalf of another worker and waits for the answer:
-// the observer is only ever called on the scanning thread.
-class QuestionRelay {
-public:
-    ErrorAnswer ask(const RuntimeError& error) {
-        std::unique_lock lock(m_mutex);
-        m_pending.push_back({error, std::nullopt});
-        auto* question = &m_pending.back();
-        m_changed.notify_all();
-        m_changed.wait(lock, [question] { return question->answer.has_value(); });
-        const ErrorAnswer answer = *question->answer;
-        m_pending.remove_if([question](const Question& q) { return &q == question; });
-        return answer;
+    // Makes it a new node, but with the room its texts and lists had.
+    void clearKeepingRoom() {
+        FolderNode fresh;
+        fresh.path.swap(path);
+        fresh.names.swap(names);
+        fresh.files.swap(files);
+        fresh.children.swap(children);
+        *this = std::move(fresh);
+        path.clear();
+        names.clear();
+        files.clear();
+        children.clear();
     }
-
-    // Answers what is waiting; called by the scanning thread between entries.
-    void serve(const std::function<ErrorAnswer(const RuntimeError&)>& answerer) {
-        std::unique_lock lock(m_mutex);
-        for (Question& q : m_pending) {
-            if (!q.answer) {
-                lock.unlock();
-                const ErrorAnswer a = answerer ? answerer(q.error) : ErrorAnswer::Abort;
-                lock.lock();
-                q.answer = a;
-                m_changed.notify_all();
-            }
-        }
-    }
-
-private:
-    struct Question {
-        RuntimeError error;
-        std::optional<ErrorAnswer> answer;
-    };
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::list<Question> m_pending;
 };
 
 // Walks one search path with a few threads. Each folder is listed by one worker; the
@@ -218,7 +129,7 @@ public:
                  SizeLimits limits)
         : m_context(context), m_out(out), m_limits(limits), m_subFolders(entry.subFolders == "Yes"),
           m_allFiles(entry.fileTypes.find("*.*") != std::string::npos),
-          m_maskLower(lowerText(entry.fileTypes)), m_mounts(mounts()),
+          m_maskLower(lowerText(entry.fileTypes)), m_mounts(readMounts()),
           m_openRoom(static_cast<std::int64_t>(out.openFolderRoom())),
           m_reservedRoom(m_openRoom.load() / 4),
           m_holdRoom(std::min(kMaxHeldParents, m_openRoom.load() / 4)) {}
@@ -255,7 +166,8 @@ public:
         }
         work(true);
         threads.clear(); // joins
-        putReadyFolders(true);
+        std::vector<Nodes::node_type> finished;
+        putReadyFolders(true, finished);
         return m_counts;
     }
 
@@ -274,6 +186,8 @@ private:
         std::optional<dev_t> device; // when the listing asked for it
     };
 
+    using Nodes = std::unordered_map<std::uint32_t, FolderNode>;
+
     // Each worker takes a few folders at a time, when the queue holds enough for all: the
     // lock that hands them out and takes their results is then taken less often.
     static constexpr std::size_t kFoldersPerTurn = 4;
@@ -281,18 +195,24 @@ private:
     void work(bool scanningThread) {
         std::vector<FolderNode*> taken;
         std::vector<std::vector<SubFolder>> subFolders;
+        std::vector<Nodes::node_type> finished;
         while (takeFolders(scanningThread, taken)) {
             subFolders.resize(taken.size());
             for (std::size_t k = 0; k < taken.size(); ++k) {
                 subFolders[k] = listWithRetry(*taken[k], scanningThread);
                 taken[k]->parentHold.reset();
             }
-            std::lock_guard lock(m_mutex);
-            for (std::size_t k = 0; k < taken.size(); ++k) {
-                addSubFolders(*taken[k], subFolders[k]);
+            {
+                std::lock_guard lock(m_mutex);
+                for (std::size_t k = 0; k < taken.size(); ++k) {
+                    addSubFolders(*taken[k], subFolders[k]);
+                }
+                putReadyFolders(false, finished);
+                m_wake.notify_all();
             }
-            putReadyFolders(false);
-            m_wake.notify_all();
+            // Freed outside the lock: a folder's memory often came from the other thread's
+            // allocator, whose own lock the freeing may wait for.
+            finished.clear();
         }
     }
 
@@ -334,8 +254,8 @@ private:
         for (const SubFolder& sub : subFolders) {
             const std::uint32_t id = m_nextId++;
             node.children.push_back(id);
-            FolderNode& child = m_nodes[id];
-            child.path = node.path + sub.name + "/";
+            FolderNode& child = newNode(id);
+            child.path.append(node.path).append(sub.name).append("/");
             child.nameStart = node.path.size();
             child.device = sub.device.value_or(node.device);
             child.deviceAsked = sub.device.has_value();
@@ -653,7 +573,7 @@ private:
     // Puts the folders whose turn has come in depth-first order into the candidates and
     // forgets them; stops at the first one not done yet, unless the walk has ended (then a
     // folder never listed, after a cancel, is passed over). Called with m_mutex held.
-    void putReadyFolders(bool walkEnded) {
+    void putReadyFolders(bool walkEnded, std::vector<Nodes::node_type>& finished) {
         while (!m_pending.empty()) {
             const auto it = m_nodes.find(m_pending.back());
             FolderNode& node = it->second;
@@ -665,8 +585,37 @@ private:
                 putFolder(node);
                 m_pending.insert(m_pending.end(), node.children.rbegin(), node.children.rend());
             }
-            m_nodes.erase(it);
+            recycle(m_nodes.extract(it), finished);
         }
+    }
+
+    // Nodes are used again for later folders, with the room of their texts and lists: a
+    // walk of many small folders then allocates, and frees, little. Freeing memory that
+    // another walking thread allocated may wait for that thread's allocator. Called with
+    // m_mutex held; what is not kept goes to `finished`, to be freed after the lock.
+    static constexpr std::size_t kSpareNodes = 1024;
+    static constexpr std::size_t kSpareRoom = 4096; // bytes of names a spare node may keep
+
+    void recycle(Nodes::node_type done, std::vector<Nodes::node_type>& finished) {
+        FolderNode& node = done.mapped();
+        if (m_spareNodes.size() >= kSpareNodes || node.names.capacity() > kSpareRoom ||
+            node.files.capacity() * sizeof(ListedFile) > kSpareRoom) {
+            finished.push_back(std::move(done));
+            return;
+        }
+        node.clearKeepingRoom();
+        m_spareNodes.push_back(std::move(done));
+    }
+
+    // A node for folder `id`, a spare one if there is one. Called with m_mutex held.
+    FolderNode& newNode(std::uint32_t id) {
+        if (m_spareNodes.empty()) {
+            return m_nodes[id];
+        }
+        Nodes::node_type spare = std::move(m_spareNodes.back());
+        m_spareNodes.pop_back();
+        spare.key() = id;
+        return m_nodes.insert(std::move(spare)).position->second;
     }
 
     void putFolder(FolderNode& node) {
@@ -707,7 +656,8 @@ private:
 
     SpinningMutex m_mutex; // taken twice per folder by every walking thread
     std::condition_variable_any m_wake;
-    std::unordered_map<std::uint32_t, FolderNode> m_nodes; // found and not yet put in
+    Nodes m_nodes; // found and not yet put in
+    std::vector<Nodes::node_type> m_spareNodes;
     std::uint32_t m_nextId = 1;
     std::vector<std::uint32_t> m_queue;   // to be listed, the next one last
     std::vector<std::uint32_t> m_pending; // to be put in, depth first, the next one last
