@@ -264,21 +264,13 @@ void sortCandidates(CandidateSet& set, RecordOrder order) {
     auto compare = [&set, order](const Candidate& a, const Candidate& b) {
         return compareRecords(set, a, b, order);
     };
+    constexpr std::size_t kWorthAThread = 20000;
     auto& items = set.items();
-    const auto last = static_cast<std::ptrdiff_t>(items.size()) - 1;
-    constexpr std::ptrdiff_t kWorthAThread = 20000;
-    if (last < kWorthAThread) {
+    if (items.size() < kWorthAThread) {
         SortList(items, true, compare);
-        return;
+    } else {
+        SortListOnTwoThreads(items, true, compare);
     }
-    // The quicksort's first step splits the list into two parts that its later steps sort
-    // each on its own: sorting them on two threads gives the very same order.
-    const std::ptrdiff_t pivot = PartitionRange(items, 0, last, 1, compare);
-    std::jthread lower([&items, pivot, &compare] {
-        auto cmp = compare;
-        SortRange(items, 0, pivot - 1, 1, cmp);
-    });
-    SortRange(items, pivot + 1, last, 1, compare);
 }
 
 } // namespace pw

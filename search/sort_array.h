@@ -9,8 +9,13 @@
 // direction: +1 sorts ascending, -1 descending. x comes before y when the sign of
 // cmp(x, y) equals the direction; equal elements never come before each other.
 
+#include <algorithm>
+#include <condition_variable>
 #include <cstddef>
+#include <mutex>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -100,6 +105,70 @@ void SortList(std::vector<T>& list, bool ascending, Compare cmp) {
         return;
     }
     SortRange(list, 0, static_cast<std::ptrdiff_t>(list.size()) - 1, ascending ? 1 : -1, cmp);
+}
+
+// SortList on two threads, with the very same order. The quicksort sorts the two sides of
+// each partition step on their own, and a range of more than 123 elements is sorted exactly
+// as one partition step followed by the sorts of its two sides: its larger side holds more
+// than 61 elements, so the quicksort's loop goes on with it as a sort of its own would. A
+// thread therefore splits any large range it takes by one step, keeps one side and leaves
+// the other to whichever thread is free, until its range is small enough to sort whole. A
+// first split far from the middle then does not leave one thread with most of the work.
+// cmp is called on both threads at once.
+template <typename T, typename Compare>
+void SortListOnTwoThreads(std::vector<T>& list, bool ascending, Compare cmp) {
+    using Range = std::pair<std::ptrdiff_t, std::ptrdiff_t>;
+    constexpr std::ptrdiff_t kSplittable = 124;
+    const auto count = static_cast<std::ptrdiff_t>(list.size());
+    const std::ptrdiff_t splitAbove = std::max<std::ptrdiff_t>(kSplittable - 1, count / 32);
+    const int direction = ascending ? 1 : -1;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<Range> ranges{{0, count - 1}};
+    int splitting = 0; // threads that may still leave ranges
+    auto work = [&](Compare compare) {
+        for (;;) {
+            Range range;
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return !ranges.empty() || splitting == 0; });
+                if (ranges.empty()) {
+                    return;
+                }
+                range = ranges.back();
+                ranges.pop_back();
+                ++splitting;
+            }
+            while (range.second - range.first + 1 > splitAbove) {
+                const std::ptrdiff_t p =
+                    PartitionRange(list, range.first, range.second, direction, compare);
+                {
+                    std::lock_guard lock(mutex);
+                    ranges.emplace_back(range.first, p - 1);
+                }
+                changed.notify_one();
+                range.first = p + 1;
+            }
+            {
+                std::lock_guard lock(mutex);
+                --splitting;
+            }
+            changed.notify_all();
+            if (range.first < range.second) {
+                SortRange(list, range.first, range.second, direction, compare);
+            }
+        }
+    };
+    if (count < 2) {
+        return;
+    }
+    std::jthread helper;
+    try {
+        helper = std::jthread(work, cmp);
+    } catch (const std::system_error&) {
+        // No second thread to be had: this one sorts it all.
+    }
+    work(cmp);
 }
 
 // Sorts texts in place. caseSensitive false compares without regard to letter case.

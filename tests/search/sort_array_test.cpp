@@ -151,6 +151,35 @@ TEST(CompareRecords, OrdersAsTheLowerCasedRecordTextsWouldCompare) {
     }
 }
 
+TEST(SortArray, TwoThreadsArrangeEqualElementsAsOneDoes) {
+    // Pairs compared by their first member alone: the second shows where the steps put
+    // each of the many equal elements. Lengths around the smallest range split, and large
+    // lists whose first split lies far from the middle (sorted or reversed input).
+    using Item = std::pair<int, int>;
+    auto cmp = [](const Item& a, const Item& b) {
+        return (a.first > b.first) - (a.first < b.first);
+    };
+    std::mt19937 gen(5);
+    for (const int count : {0, 1, 122, 123, 124, 125, 500, 40000}) {
+        for (const int shape : {0, 1, 2}) {
+            std::vector<Item> items(static_cast<std::size_t>(count));
+            for (int k = 0; k < count; ++k) {
+                const int key = shape == 0   ? static_cast<int>(gen() % 50)
+                                : shape == 1 ? k / 7
+                                             : -k / 7;
+                items[static_cast<std::size_t>(k)] = {key, k};
+            }
+            for (const bool ascending : {true, false}) {
+                auto one = items;
+                auto two = items;
+                SortList(one, ascending, cmp);
+                SortListOnTwoThreads(two, ascending, cmp);
+                ASSERT_EQ(two, one) << count << " items, shape " << shape;
+            }
+        }
+    }
+}
+
 TEST(SortCandidates, TwoThreadsGiveTheOrderOfOne) {
     CandidateSet parallel = awkwardCandidates(30000, 11);
     CandidateSet single = awkwardCandidates(30000, 11);
