@@ -188,25 +188,14 @@ private:
 
     using Nodes = std::unordered_map<std::uint32_t, FolderNode>;
 
-    // Each worker takes a few folders at a time, when the queue holds enough for all: the
-    // lock that hands them out and takes their results is then taken less often.
-    static constexpr std::size_t kFoldersPerTurn = 4;
-
     void work(bool scanningThread) {
-        std::vector<FolderNode*> taken;
-        std::vector<std::vector<SubFolder>> subFolders;
         std::vector<Nodes::node_type> finished;
-        while (takeFolders(scanningThread, taken)) {
-            subFolders.resize(taken.size());
-            for (std::size_t k = 0; k < taken.size(); ++k) {
-                subFolders[k] = listWithRetry(*taken[k], scanningThread);
-                taken[k]->parentHold.reset();
-            }
+        while (FolderNode* node = takeFolder(scanningThread)) {
+            const std::vector<SubFolder> subFolders = listWithRetry(*node, scanningThread);
+            node->parentHold.reset();
             {
                 std::lock_guard lock(m_mutex);
-                for (std::size_t k = 0; k < taken.size(); ++k) {
-                    addSubFolders(*taken[k], subFolders[k]);
-                }
+                addSubFolders(*node, subFolders);
                 putReadyFolders(false, finished);
                 m_wake.notify_all();
             }
@@ -216,10 +205,9 @@ private:
         }
     }
 
-    // Waits for folders to list and takes up to kFoldersPerTurn of them, the deepest first;
-    // false when the walk is over or cancelled.
-    bool takeFolders(bool scanningThread, std::vector<FolderNode*>& taken) {
-        taken.clear();
+    // Waits for a folder to list and takes it, the deepest first; nullptr when the walk is
+    // over or cancelled.
+    FolderNode* takeFolder(bool scanningThread) {
         std::unique_lock lock(m_mutex);
         while (m_queue.empty() && m_active > 0 && !cancelled()) {
             if (scanningThread) {
@@ -234,16 +222,13 @@ private:
         }
         if (m_queue.empty() || cancelled()) {
             m_wake.notify_all();
-            return false;
+            return nullptr;
         }
-        const std::size_t count = std::clamp<std::size_t>(m_queue.size() / 2, 1, kFoldersPerTurn);
-        for (std::size_t k = 0; k < count; ++k) {
-            // Elements of the map stay where they are while others come and go.
-            taken.push_back(&m_nodes.at(m_queue.back()));
-            m_queue.pop_back();
-            ++m_active;
-        }
-        return true;
+        // Elements of the map stay where they are while others come and go.
+        FolderNode* node = &m_nodes.at(m_queue.back());
+        m_queue.pop_back();
+        ++m_active;
+        return node;
     }
 
     // Queues a listed folder's sub-folders and marks it done. Called with m_mutex held.
