@@ -32,9 +32,11 @@ void reserveDescriptors(int fd, std::int64_t more);
 // counting that every open, read and close pays otherwise; a thread that opens and closes
 // many files of its own spends noticeably less time in the kernel. Descriptors open now
 // stay usable in the copy; those the thread opens later are its own, and those other
-// threads open later it cannot see. Only for a thread started for such work, never for one
-// that hands descriptors on. Returns false, with nothing changed, where the system refuses
-// (a sandbox may).
+// threads open later it cannot see. What the copy holds stays open until the thread ends,
+// even where another thread closes it (a socket or pipe then sees no end until then): only
+// for a thread started for such work and ending with it, never for one that hands
+// descriptors on. Returns false, with nothing changed, where the system refuses (a sandbox
+// may).
 bool takeOwnDescriptorTable();
 
 } // namespace pw
